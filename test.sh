@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Sets up what is missing, builds everything and runs every test.
+#   ./test.sh             release-with-debug-info build in build/
+#   ./test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
+set -euo pipefail
+cd "$(dirname "$0")"
+
+build=build
+extra=()
+for arg in "$@"; do
+  case "$arg" in
+    --sanitize) build=build-asan; extra+=(-DGUSVAK_SANITIZE=ON -DGUSVAK_BENCH=OFF) ;;
+    *) echo "usage: $0 [--sanitize]" >&2; exit 2 ;;
+  esac
+done
+
+./scripts/setup.sh
+export QT_QPA_PLATFORM=offscreen
+cmake -S . -B "$build" -G Ninja "${extra[@]}" >/dev/null
+cmake --build "$build"
+ctest --test-dir "$build" --output-on-failure
