@@ -17,7 +17,7 @@ struct TLocaleSettings {
     char DateSeparator = '-';
     char TimeSeparator = ':';
     AnsiString ShortDateFormat = "yyyy-m-d";
-    AnsiString LongDateFormat;  // "yyyy'年'm'月'd'日'" in CP936
+    AnsiString LongDateFormat; // "yyyy'年'm'月'd'日'" in CP936
     AnsiString ShortTimeFormat = "h:nn";
     AnsiString LongTimeFormat = "h:nn:ss";
     AnsiString TimeAMString = "AM";
@@ -34,17 +34,17 @@ TLocaleSettings& Locale();
 void ResetLocale(); // back to the Chinese (PRC) defaults
 
 // Rounding.
-double RoundHalfEven(double v);                   // to a whole number
-double RoundHalfEven(double v, int decimals);     // to a number of decimals (decimal-exact halves)
-std::int64_t RoundToInt64(double v);              // half to even; EConvertError when out of range
-std::int64_t RoundHalfAwayFromZero(double v);     // for the rules that say so (widths, MulDiv)
+double RoundHalfEven(double v);               // to a whole number
+double RoundHalfEven(double v, int decimals); // to a number of decimals (decimal-exact halves)
+std::int64_t RoundToInt64(double v);          // half to even; EConvertError when out of range
+std::int64_t RoundHalfAwayFromZero(double v); // for the rules that say so (widths, MulDiv)
 
 // Text <-> number with the locale's decimal separator.
 std::optional<double> TryStrToFloat(std::string_view text); // surrounding blanks allowed
 double StrToFloat(std::string_view text);                   // EConvertError naming the text
 std::optional<std::int64_t> TryStrToInt64(std::string_view text);
 std::int64_t StrToInt64(std::string_view text);
-AnsiString FloatToStr(double v);        // shortest text, at most 15 significant digits
+AnsiString FloatToStr(double v); // shortest text, at most 15 significant digits
 AnsiString IntToStr(std::int64_t v);
 
 // Date-time encoding.
@@ -55,14 +55,16 @@ void DecodeDate(double dt, int& year, int& month, int& day);
 void DecodeTime(double dt, int& hour, int& minute, int& second, int& msec);
 int DayOfWeek(double dt); // 1 = Sunday .. 7 = Saturday
 bool IsLeapYear(int year);
+int DaysInMonth(int year, int month);             // 0 for a month outside 1..12
+double ComposeDateTime(double date, double time); // date + time; before the epoch date - time
 
 // Text <-> date-time with the locale's short date format and separators.
 std::optional<double> TryStrToDate(std::string_view text);
 std::optional<double> TryStrToTime(std::string_view text);
 std::optional<double> TryStrToDateTime(std::string_view text);
-double StrToDate(std::string_view text);     // EConvertError naming the text
+double StrToDate(std::string_view text); // EConvertError naming the text
 double StrToTime(std::string_view text);
 double StrToDateTime(std::string_view text);
-AnsiString DateToStr(double dt);             // short date format
-AnsiString TimeToStr(double dt);             // long time format
-AnsiString DateTimeToStr(double dt);         // date, then the time when it is not midnight
+AnsiString DateToStr(double dt);     // short date format
+AnsiString TimeToStr(double dt);     // long time format
+AnsiString DateTimeToStr(double dt); // date, then the time when it is not midnight

@@ -9,6 +9,10 @@
 // a number converts to a number; two strings add by concatenation and compare as text; integer with
 // float gives float; date-time plus or minus a number stays a date-time; null in arithmetic gives
 // null. A text that does not convert raises EConvertError whose message names the text.
+// A text mixed with a date-time that is no number is read as a date-time. Byte, integer and
+// boolean operands combine to an integer (never wrapping: an overflow gives a float); a boolean
+// counts as -1 (true) or 0 (false) as a number, while the expression parser's truth values are
+// bytes 1 and 0, so (1=1)+(2=2) is 2.
 #pragma once
 
 #include "AnsiString.h"
@@ -50,7 +54,7 @@ public:
     static Value Integer(std::int64_t v);
     static Value Float(double v);
     static Value CurrencyRaw(std::int64_t tenThousandths); // 1.5 is 15000
-    static Value Currency(double v);                        // rounded half to even to 4 decimals
+    static Value Currency(double v);                       // rounded half to even to 4 decimals
     static Value DateTime(double days);
     static Value Boolean(bool v);
     static Value String(AnsiString v);
@@ -81,9 +85,9 @@ public:
     double AsFloat() const;
     std::int64_t AsInteger() const; // floats round half to even
     std::int64_t AsCurrencyRaw() const;
-    double AsDateTime() const;      // text parsed with the locale's date/time formats
-    bool AsBoolean() const;         // numbers: non-zero; text: "True"/"False" any case, or a number
-    AnsiString AsString() const;    // numbers as shortest text with up to 15 significant digits
+    double AsDateTime() const;   // text parsed with the locale's date/time formats
+    bool AsBoolean() const;      // numbers: non-zero; text: "True"/"False" any case, or a number
+    AnsiString AsString() const; // numbers as shortest text with up to 15 significant digits
     const std::vector<Value>& AsArray() const;        // EConvertError unless an array
     std::shared_ptr<TMemDataSet> AsRecordSet() const; // EConvertError unless a record set
 

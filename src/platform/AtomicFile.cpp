@@ -1,0 +1,129 @@
+// All-or-nothing file replacement (temporary file + fsync + rename + folder fsync) and whole-file
+// reads. See AtomicFile.h for the guarantees.
+#include "AtomicFile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string Reason(int error) {
+    return std::strerror(error);
+}
+
+[[noreturn]] void Fail(const std::string& path, const std::string& what, int error) {
+    throw EFileWriteError("Cannot write file '" + path + "': " + what + ": " + Reason(error));
+}
+
+// The file that a write should replace: the destination of a symbolic link, else the path itself.
+std::string WriteTarget(const std::string& path) {
+    std::error_code error;
+    if (std::filesystem::is_symlink(path, error)) {
+        std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
+        if (!error) return resolved.string();
+    }
+    return path;
+}
+
+std::string FolderOf(const std::string& path) {
+    std::string folder = std::filesystem::path(path).parent_path().string();
+    return folder.empty() ? std::string(".") : folder;
+}
+
+bool WriteAll(int fd, std::string_view content) {
+    const char* data = content.data();
+    std::size_t left = content.size();
+    while (left > 0) {
+        ssize_t written = ::write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+} // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& content) {
+    content.clear();
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    char buffer[65536];
+    bool ok = true;
+    for (;;) {
+        ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            ok = false;
+            break;
+        }
+        if (got == 0) break;
+        content.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    if (!ok) content.clear();
+    return ok;
+}
+
+void AtomicWriteFile(const std::string& path, std::string_view content) {
+    const std::string target = WriteTarget(path);
+    const std::string folder = FolderOf(target);
+    std::error_code dirError;
+    std::filesystem::create_directories(folder, dirError);
+
+    // Keep the permissions of the file being replaced; a new file gets the usual 0666 less umask.
+    mode_t mode = 0666;
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0) mode = existing.st_mode & 07777;
+
+    // A unique name in the same folder (rename is atomic only within one file system).
+    static std::atomic<unsigned> counter{0};
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd < 0 && errno != EEXIST) Fail(target, "cannot create a temporary file", errno);
+    }
+    if (fd < 0) Fail(target, "cannot create a temporary file", EEXIST);
+
+    auto abandon = [&](const char* what) {
+        int error = errno;
+        ::close(fd);
+        ::unlink(temp.c_str());
+        Fail(target, what, error);
+    };
+    if (!WriteAll(fd, content)) abandon("write failed");
+    // open() applied the umask; an existing file's exact bits are restored here.
+    if (existing.st_mode != 0 && ::fchmod(fd, mode) != 0) abandon("cannot set permissions");
+    if (::fsync(fd) != 0) abandon("flush failed");
+    if (::close(fd) != 0) {
+        int error = errno;
+        ::unlink(temp.c_str());
+        Fail(target, "close failed", error);
+    }
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        int error = errno;
+        ::unlink(temp.c_str());
+        Fail(target, "cannot replace the file", error);
+    }
+    // Make the new directory entry durable; a failure here does not undo the completed write.
+    int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+}
