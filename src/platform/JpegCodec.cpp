@@ -1,0 +1,205 @@
+// JPEG reading and writing through libjpeg, with errors turned into EPictureError.
+//
+// libjpeg reports errors by calling a handler that must not return; ours jumps back to the
+// function that started the work, which releases libjpeg's state and throws. Functions holding
+// the jump point keep only plain data in their own frame, so the jump skips no destructor.
+// A stream that ends early or whose entropy data is corrupt is an error too (libjpeg would only
+// warn and fill the rest with grey), so a damaged file never passes for a picture. The header's
+// size is checked against a fixed maximum and against the input length before the pixel buffer
+// is allocated.
+#include "platform/Picture.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+
+extern "C" {
+#include <jerror.h>
+#include <jpeglib.h>
+}
+
+namespace {
+
+struct TJpegErrorManager {
+    jpeg_error_mgr Pub;
+    std::jmp_buf Jump;
+    char Message[JMSG_LENGTH_MAX];
+};
+
+void OnError(j_common_ptr cinfo) {
+    auto* err = reinterpret_cast<TJpegErrorManager*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, err->Message);
+    std::longjmp(err->Jump, 1);
+}
+
+// Warnings about a damaged stream are fatal; harmless ones (stray bytes between markers, which
+// some cameras write) are ignored, as are trace messages.
+void OnMessage(j_common_ptr cinfo, int level) {
+    if (level >= 0) return;
+    if (cinfo->err->msg_code == JWRN_EXTRANEOUS_DATA) return;
+    OnError(cinfo);
+}
+
+void InstallErrorManager(TJpegErrorManager& err) {
+    jpeg_std_error(&err.Pub);
+    err.Pub.error_exit = OnError;
+    err.Pub.emit_message = OnMessage;
+    err.Message[0] = '\0';
+}
+
+// An input this short cannot describe more than this many pixels per byte, even as a flat
+// progressive image; anything beyond is a forged header.
+constexpr std::int64_t MaxPixelsPerInputByte = 4096;
+
+bool CheckSize(std::int64_t width, std::int64_t height, std::size_t inputSize, char* message) {
+    const char* why = nullptr;
+    if (width <= 0 || height <= 0)
+        why = "width or height is zero";
+    else if (width * height > MaxPicturePixels)
+        why = "picture is too large";
+    else if (width * height > (std::int64_t(inputSize) + 1024) * MaxPixelsPerInputByte)
+        why = "picture is too large for its data";
+    if (why) std::snprintf(message, JMSG_LENGTH_MAX, "%s", why);
+    return why == nullptr;
+}
+
+// Returns false with a message on failure. `image` belongs to the caller, so a jump out of
+// libjpeg leaves it a valid (if partly filled) object.
+bool Decode(const unsigned char* data, std::size_t size, bool headerOnly, TRasterImage& image,
+            char* message) {
+    jpeg_decompress_struct cinfo;
+    TJpegErrorManager err;
+    cinfo.err = &err.Pub;
+    InstallErrorManager(err);
+    JSAMPLE* volatile row = nullptr;
+    if (setjmp(err.Jump)) {
+        std::snprintf(message, JMSG_LENGTH_MAX, "%s", err.Message);
+        std::free(row);
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&cinfo, TRUE);
+    if (!CheckSize(cinfo.image_width, cinfo.image_height, size, message)) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    image.Width = int(cinfo.image_width);
+    image.Height = int(cinfo.image_height);
+    if (headerOnly) {
+        jpeg_destroy_decompress(&cinfo);
+        return true;
+    }
+    bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+    jpeg_start_decompress(&cinfo);
+    int components = cinfo.output_components;
+    image.Pixels.assign(std::size_t(image.Width) * image.Height, 0xFF000000);
+    row = static_cast<JSAMPLE*>(std::malloc(std::size_t(image.Width) * components));
+    if (!row) {
+        std::snprintf(message, JMSG_LENGTH_MAX, "out of memory");
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW rows[1] = {row};
+        std::uint32_t* out = image.Pixels.data() + std::size_t(cinfo.output_scanline) * image.Width;
+        jpeg_read_scanlines(&cinfo, rows, 1);
+        for (int x = 0; x < image.Width; ++x) {
+            const JSAMPLE* p = row + x * components;
+            std::uint32_t r, g, b;
+            if (cmyk) {
+                // Adobe writes inverted CMYK; the product with K gives the displayed colour.
+                r = p[0] * p[3] / 255, g = p[1] * p[3] / 255, b = p[2] * p[3] / 255;
+            } else {
+                r = p[0], g = p[1], b = p[2];
+            }
+            out[x] = 0xFF000000 | r << 16 | g << 8 | b;
+        }
+    }
+    jpeg_finish_decompress(&cinfo);
+    std::free(row);
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
+
+bool Encode(const TRasterImage& image, const TJpegOptions& options, unsigned char** buffer,
+            unsigned long* length, char* message) {
+    jpeg_compress_struct cinfo;
+    TJpegErrorManager err;
+    cinfo.err = &err.Pub;
+    InstallErrorManager(err);
+    JSAMPLE* volatile row = nullptr;
+    if (setjmp(err.Jump)) {
+        std::snprintf(message, JMSG_LENGTH_MAX, "%s", err.Message);
+        std::free(row);
+        jpeg_destroy_compress(&cinfo);
+        return false;
+    }
+    jpeg_create_compress(&cinfo);
+    jpeg_mem_dest(&cinfo, buffer, length);
+    cinfo.image_width = JDIMENSION(image.Width);
+    cinfo.image_height = JDIMENSION(image.Height);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    if (options.Greyscale) jpeg_set_colorspace(&cinfo, JCS_GRAYSCALE);
+    int quality = options.Quality < 1 ? 1 : options.Quality > 100 ? 100 : options.Quality;
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    if (options.Progressive) jpeg_simple_progression(&cinfo);
+    row = static_cast<JSAMPLE*>(std::malloc(std::size_t(image.Width) * 3));
+    if (!row) {
+        std::snprintf(message, JMSG_LENGTH_MAX, "out of memory");
+        jpeg_destroy_compress(&cinfo);
+        return false;
+    }
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const std::uint32_t* in = image.Pixels.data() + std::size_t(cinfo.next_scanline) * image.Width;
+        for (int x = 0; x < image.Width; ++x) {
+            row[3 * x] = JSAMPLE(in[x] >> 16);
+            row[3 * x + 1] = JSAMPLE(in[x] >> 8);
+            row[3 * x + 2] = JSAMPLE(in[x]);
+        }
+        JSAMPROW rows[1] = {row};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    std::free(row);
+    jpeg_destroy_compress(&cinfo);
+    return true;
+}
+
+} // namespace
+
+TRasterImage DecodeJpeg(std::string_view bytes) {
+    TRasterImage image;
+    char message[JMSG_LENGTH_MAX];
+    if (!Decode(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), false, image, message))
+        throw EPictureError(std::string("Invalid JPEG: ") + message);
+    return image;
+}
+
+std::pair<int, int> JpegSize(std::string_view bytes) {
+    TRasterImage image;
+    char message[JMSG_LENGTH_MAX];
+    if (!Decode(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), true, image, message))
+        throw EPictureError(std::string("Invalid JPEG: ") + message);
+    return {image.Width, image.Height};
+}
+
+std::string EncodeJpeg(const TRasterImage& image, const TJpegOptions& options) {
+    if (image.Width <= 0 || image.Height <= 0 ||
+        image.Pixels.size() != std::size_t(image.Width) * std::size_t(image.Height))
+        throw EPictureError("Cannot write an empty or inconsistent picture as JPEG");
+    unsigned char* buffer = nullptr;
+    unsigned long length = 0;
+    char message[JMSG_LENGTH_MAX];
+    bool ok = Encode(image, options, &buffer, &length, message);
+    std::string out;
+    if (ok) out.assign(reinterpret_cast<const char*>(buffer), length);
+    std::free(buffer);
+    if (!ok) throw EPictureError(std::string("Cannot write JPEG: ") + message);
+    return out;
+}
