@@ -11,6 +11,16 @@
 // =, >, >=, <, <=, <>, LIKE (with %), joined by AND / OR in any case, and the list forms
 // "( 1=1 Or F = 'a' And F Between 'x' And 'y' )". A text it cannot parse raises EFilterError
 // whose message names the problem.
+//
+// Rules every user can rely on:
+// - Order: null values first, then text byte by byte (CP936 order) for string fields and numbers
+//   for all other types; a descending field reverses that (nulls last). Equal keys keep insertion
+//   order. The current index and the sort text exclude each other: the one set last wins.
+// - Re-sorting keeps the current record; a new filter (or switching it on or off) goes to the first.
+// - Moving, locating, filtering and sorting post a pending Edit or Append first.
+// - A structure change leaves the filter text set; it is applied again to the new fields, and a
+//   filter that no longer fits is switched off and reported (EFilterError).
+// - Field accessors (AsFloat, AsInteger, AsString) read null as 0 / "".
 #pragma once
 
 #include "AnsiString.h"
@@ -63,6 +73,9 @@ public:
     std::int64_t AsInteger() const;
     // The value formatted with DisplayFormat (numbers and dates), as a grid shows it.
     AnsiString DisplayText() const;
+    // Any value of this field (for instance a CellValue) formatted the way DisplayText does;
+    // null gives "".
+    AnsiString FormatValue(const Value& v) const;
 
     // Writes the current record's value; the data set must be in Edit or Insert state.
     // The value is converted to the field's type (EConvertError when it cannot be).
@@ -106,7 +119,7 @@ public:
     TField& AddField(const AnsiString& name, TFieldType type, int size = 0);
     int FieldCount() const;
     TField& Fields(int index) const;
-    TField* FindField(std::string_view name) const; // case-insensitive
+    TField* FindField(std::string_view name) const;   // case-insensitive
     TField& FieldByName(std::string_view name) const; // EDataSetError naming the field
     void ClearFields();
 
@@ -124,7 +137,10 @@ public:
     void Delete();
     void AppendRecord(const std::vector<Value>& values); // Append + values in field order + Post
     void EmptyDataSet();
-    // Replaces structure and records with a copy of another data set (filter and sort not copied).
+    // Replaces structure and records with a copy of another data set: its fields and every stored
+    // record, also those its filter hides. Its filter and order are not copied; this data set's
+    // indexes and sort are dropped (they named the old fields), its own filter applies to the new
+    // records. The copy is open afterwards.
     void CopyFrom(const TMemDataSet& other);
 
     // Cursor over the view order.
@@ -136,9 +152,9 @@ public:
     void Prior();
     bool Eof() const;
     bool Bof() const;
-    int RecNo() const; // 1-based; 0 when there is no current record
-    void SetRecNo(int recNo);
-    void MoveBy(int distance);
+    int RecNo() const;        // 1-based; 0 when there is no current record
+    void SetRecNo(int recNo); // clamped to 1..RecordCount
+    int MoveBy(int distance); // returns the distance actually moved; sets Eof/Bof when cut short
 
     TBookmark GetBookmark() const;
     bool BookmarkValid(TBookmark b) const;
