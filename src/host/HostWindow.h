@@ -1,0 +1,60 @@
+// The host's main window: a menu entry "盘点损益表" that loads the module (libgusvak.so) the way
+// the host loads any plug-in, and an embedding panel the module's form lives in.
+//
+// The window hands the module its notify control, the operator code, the panel and the server
+// (GetFormOne), tells the module's form the panel's size with message 0x402 whenever it changes,
+// and forgets the form when the module reports 0x404. For unattended runs it can answer the
+// module's first condition dialog with a given sheet and grab a screenshot once the first search
+// result is shown.
+#pragma once
+
+#include "module/CoorDisp.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <string>
+
+class QLabel;
+
+struct THostWindowOptions {
+    std::string OperatorCode = "0001";
+    std::string Sheet;          // answers the first condition dialog (empty: none)
+    std::string ScreenshotFile; // non-empty: unattended run that grabs the window and exits
+    int ScreenshotAfterMs = 0;
+    std::string DatabaseLabel; // shown in the status bar
+};
+
+class THostWindow : public QMainWindow {
+public:
+    THostWindow(TCoorDispRef server, THostWindowOptions options);
+    ~THostWindow() override;
+
+    // Opens the stocktake module in the panel (the menu entry's action).
+    void OpenModule();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    class TNotifyControl;
+
+    bool LoadModule(QString& error);
+    void SendResize();
+    void OnModuleClosed();
+    void OnServerCall(std::int32_t dispId, std::int32_t function, bool ok);
+    void AnswerConditionDialog();
+    void TakeScreenshotAndFinish();
+    void ShowProblem(const QString& text);
+
+    TCoorDispRef FServer;
+    THostWindowOptions FOptions;
+    QWidget* FPanel = nullptr;
+    TNotifyControl* FNotify = nullptr;
+    QLabel* FStatus = nullptr;
+    QAction* FOpenAction = nullptr;
+    void* FLibrary = nullptr;
+    TGetFormOneProc FGetFormOne = nullptr;
+    QList<QPointer<QWidget>> FModuleForms;
+    bool FDialogAnswered = false;
+    bool FScreenshotScheduled = false;
+};
