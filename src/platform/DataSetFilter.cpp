@@ -232,10 +232,44 @@ private:
             items.push_back(ParsePrimary(depth));
         }
         if (items.size() == 1) return items[0];
+        FoldExclusions(items);
+        if (items.size() == 1) return items[0];
         TNode node;
         node.Kind = TNodeKind::And;
         node.Children = std::move(items);
         return Add(std::move(node));
+    }
+
+    // Exclusion lists AND together one "F <> 'x'" per excluded value; with thousands of values a
+    // linear chain of comparisons per row is the whole cost of filtering, so the inequalities on
+    // one text field become one set lookup. A null cell fails the comparisons and the lookup alike.
+    void FoldExclusions(std::vector<int>& items) {
+        auto isExclusion = [this](int i) {
+            const TNode& n = FOut.FNodes[static_cast<std::size_t>(i)];
+            return n.Kind == TNodeKind::TextCompare && n.Op == TOp::Ne;
+        };
+        std::vector<int> kept;
+        std::vector<int> setOfField; // node index of the set node per field, -1 when none yet
+        for (int item : items) {
+            if (!isExclusion(item)) {
+                kept.push_back(item);
+                continue;
+            }
+            const int field = FOut.FNodes[static_cast<std::size_t>(item)].Field;
+            if (setOfField.size() <= static_cast<std::size_t>(field))
+                setOfField.resize(static_cast<std::size_t>(field) + 1, -1);
+            int& setNode = setOfField[static_cast<std::size_t>(field)];
+            if (setNode < 0) {
+                TNode node;
+                node.Kind = TNodeKind::TextNotIn;
+                node.Field = field;
+                setNode = Add(std::move(node));
+                kept.push_back(setNode);
+            }
+            FOut.FNodes[static_cast<std::size_t>(setNode)].Excluded.insert(
+                FOut.FNodes[static_cast<std::size_t>(item)].Text);
+        }
+        items = std::move(kept);
     }
 
     int ParsePrimary(int depth) {
@@ -465,12 +499,17 @@ bool TDataSetFilter::Eval(int index, const std::vector<Value>* columns, std::siz
             return v >= node.Num && v <= node.Num2;
         }
         case TNodeKind::TextCompare:
+            if (const AnsiString* text = cell.StringRef()) return Test(node.Op, text->compare(node.Text));
             return Test(node.Op, cell.AsString().compare(node.Text));
+        case TNodeKind::TextNotIn:
+            if (const AnsiString* text = cell.StringRef()) return !node.Excluded.count(*text);
+            return !node.Excluded.count(cell.AsString());
         case TNodeKind::TextBetween: {
             const AnsiString s = cell.AsString();
             return s.compare(node.Text) >= 0 && s.compare(node.Text2) <= 0;
         }
         case TNodeKind::Like:
+            if (const AnsiString* text = cell.StringRef()) return LikeMatch(*text, node.Segments);
             return LikeMatch(cell.AsString(), node.Segments);
         default:
             return false;

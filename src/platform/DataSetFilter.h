@@ -23,6 +23,7 @@
 #include "Value.h"
 
 #include <functional>
+#include <unordered_set>
 #include <string_view>
 #include <vector>
 
@@ -51,7 +52,8 @@ private:
         TextCompare,
         NumBetween,
         TextBetween,
-        Like
+        Like,
+        TextNotIn // an AND chain of F <> 'x' on one text field, as exclusion lists are written
     };
 
     struct TNode {
@@ -63,6 +65,7 @@ private:
         AnsiString Text, Text2;
         std::vector<AnsiString> Segments; // Like: the pattern split at "%"
         std::vector<int> Children;        // And, Or
+        std::unordered_set<AnsiString> Excluded; // TextNotIn
     };
 
     bool Eval(int node, const std::vector<Value>* columns, std::size_t row) const;

@@ -90,6 +90,8 @@ public:
     AnsiString AsString() const; // numbers as shortest text with up to 15 significant digits
     const std::vector<Value>& AsArray() const;        // EConvertError unless an array
     std::shared_ptr<TMemDataSet> AsRecordSet() const; // EConvertError unless a record set
+    // The text of a string value without a copy; nullptr for every other kind.
+    const AnsiString* StringRef() const { return FKind == VarKind::String ? FStr.get() : nullptr; }
 
     // Name of the kind for messages and the command line ("Float", "String", ...).
     const char* KindName() const;

@@ -50,6 +50,8 @@ TEST(DataSetFilter, SelectsTheRowsOfEachText) {
         // Exclusion list of "部分不等于": no blanks around <>, " and (" list ")".
         {CP936("( f_Spmc<>'temp@temp@temp' ) and (f_Spmc<>'ABC显示器' and f_Spmc<>'xABCy')"),
          "002 004 005 5"},
+        // Inequalities on several fields mixed with other tests in one AND chain.
+        {"( f_Spbm<>'001' and f_Spmc<>'abc' and f_Spbm<>'003' and f_Spsl <= 5.5 )", "5"},
     };
     auto ds = MakeLines();
     for (const auto& c : cases) {
