@@ -1,0 +1,53 @@
+// The wait hint window. See FrmHint.h.
+#include "FrmHint.h"
+
+#include "HintAnimation.h"
+#include "ModuleText.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+
+TFrmHint::TFrmHint() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setObjectName("FrmHint");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFixedSize(332, 87);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, ColorOf(FormColor));
+    setPalette(p);
+    setAutoFillBackground(true);
+
+    Label = new QLabel(QStr(CP936("正在统计，请稍候...")), this);
+    Label->setFont(ModuleFont("宋体", 14));
+    Label->adjustSize();
+
+    TAviClip clip;
+    if (LoadAviClip("Resource/Turtle.avi", clip)) {
+        FPlaysClip = true;
+        Animation = new TAviAnimation(std::move(clip), this);
+        Animation->move(32, 2);
+        Label->move(93, 69);
+    } else {
+        Animation = new TFolderSearchAnimation(this);
+        Animation->move(16, 20);
+        Label->move(116, 40);
+    }
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    }
+}
+
+TFrmHint* TFrmHint::ShowHint() {
+    auto* hint = new TFrmHint;
+    hint->show();
+    hint->raise();
+    hint->repaint();
+    return hint;
+}
+
+void TFrmHint::CloseHint(QPointer<TFrmHint>& hint) {
+    if (hint) hint->close();
+    hint = nullptr;
+}
