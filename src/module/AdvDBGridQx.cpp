@@ -9,6 +9,7 @@
 #include "AdvDBGridQx.h"
 
 #include "ModuleText.h"
+#include "UnitChooseDBFields.h"
 #include "platform/Format.h"
 #include "platform/IniFile.h"
 
@@ -354,6 +355,14 @@ void TAdvCustomDBGridQx::SetColumnTitle(int index, const AnsiString& title) {
     FModel->headerDataChanged(Qt::Horizontal, index, index);
 }
 
+AnsiString TAdvCustomDBGridQx::ColumnCaption(int index) const {
+    const TGridColumn& column = Column(index);
+    if (!column.Title.empty()) return column.Title;
+    const int fieldIndex = FModel->FieldIndexOf(index);
+    if (fieldIndex >= 0) return FModel->DataSet()->Fields(fieldIndex).Label();
+    return column.FieldName;
+}
+
 bool TAdvCustomDBGridQx::IsFrozen(int column) const {
     // The first FrozenCols visible columns stay in place.
     int seen = 0;
@@ -627,4 +636,24 @@ void TAdvCustomDBGridQx::SaveLayout(const AnsiString& fileName, const AnsiString
     for (const TGridColumn& column : FColumns)
         ini.WriteString(section, column.FieldName,
                         AnsiString(column.Visible ? "1" : "0") + "," + std::to_string(column.Width));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Column chooser and filter builder
+
+void TAdvCustomDBGridQx::ChooseColumns() {
+    std::vector<TChooseColumn> entries;
+    entries.reserve(FColumns.size());
+    for (int c = 0; c < ColumnCount(); ++c)
+        entries.push_back(TChooseColumn{ColumnCaption(c), ColumnVisible(c)});
+    ::ChooseColumns(this, entries, FFrozenCols, [this](int index, bool visible) {
+        if (index >= 0 && index < ColumnCount()) SetColumnVisible(index, visible);
+    });
+}
+
+bool TAdvCustomDBGridQx::FilterDialog(const AnsiString& title, bool visibleOnly, const TQuerySetRunner& run) {
+    // Without a data set there is nothing to list or to filter.
+    const std::shared_ptr<TMemDataSet> dataSet = DataSet();
+    if (!dataSet) return false;
+    return ::FilterDialog(this, *dataSet, FFilterStore, title, visibleOnly, run);
 }

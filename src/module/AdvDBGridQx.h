@@ -10,10 +10,14 @@
 //
 // Columns are defined by the owner (field name, title, width, footer). Widths and visibility are
 // kept in the columns themselves, so a hidden column keeps its width for the layout file.
+//
+// The grid also carries the filter builder's store: the lines last confirmed in the filter dialog,
+// kept for the life of the grid so the next use of the dialog starts from them.
 #pragma once
 
 #include "DataSetGridModel.h"
 #include "GridColumn.h"
+#include "GridFilterDialog.h"
 #include "platform/AnsiString.h"
 #include "platform/MemDataSet.h"
 
@@ -47,6 +51,9 @@ public:
     void SetColumnWidth(int index, int width);
     int ColumnWidth(int index) const { return Column(index).Width; }
     void SetColumnTitle(int index, const AnsiString& title);
+    // The caption the column's title shows: its own title, else the field's label, else the
+    // field name.
+    AnsiString ColumnCaption(int index) const;
 
     // The data link. nullptr detaches the grid (it shows nothing). A change of the link, and the
     // linked data set opening or closing, clears the sort markers.
@@ -97,6 +104,16 @@ public:
     void LoadLayout(const AnsiString& fileName, const AnsiString& section, const AnsiString& folder);
     void SaveLayout(const AnsiString& fileName, const AnsiString& section, const AnsiString& folder);
 
+    // The column chooser over this grid: one item per column (its caption, checked when visible);
+    // OK sets every column's visibility, never leaving fewer visible columns than frozen ones + 1.
+    void ChooseColumns();
+
+    // The filter builder over the linked data set, starting from the filter store. True when a
+    // filter was applied; the store holds the confirmed lines even when the data set refused
+    // them. `run` replaces the modal loop (benchmarks and tests play the user's part with it).
+    bool FilterDialog(const AnsiString& title, bool visibleOnly, const TQuerySetRunner& run = {});
+    const TLogicList& FilterStore() const { return FFilterStore; }
+
     // The table view that shows the cells (for keyboard focus, tests and measurements).
     QTableView* View() const;
     int RowHeight() const;
@@ -122,6 +139,7 @@ private:
     std::vector<TGridColumn> FColumns;
     std::vector<double> FSums;
     std::vector<int> FMarkOrder;
+    TLogicList FFilterStore;
     TDataSetGridModel* FModel = nullptr;
     TGridTableView* FView = nullptr;
     TGridFooter* FFooter = nullptr;

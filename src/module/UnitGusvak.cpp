@@ -48,6 +48,7 @@ TFrmGusvak::TFrmGusvak(QWidget* owner) : TFrmBase(owner) {
     FADS = std::make_unique<TMemDataSet>();
     DefineSheetCopy(*FADS);
     dgdView->SetDataSet(FADS_Main);
+    SetupSheetHelp(RopHelp);
     qApp->installEventFilter(this);
     FormCreate();
 }
@@ -289,8 +290,13 @@ void TFrmGusvak::RunSearch(const AnsiString& djh, const AnsiString& mnrq) {
     FSyslIndex = sysl ? sysl->Index() : -1;
     RebuildSheetCopy(*FADS_Main, *FADS);
     dgdView->SetDataSet(FADS_Main);
-    dgdView->SetFooter(0, TFooterValueType::StaticText,
-                       CP936("合计:") + std::to_string(FADS_Main->RecordCount()) + CP936("条"));
+    ShowLineCount();
+}
+
+void TFrmGusvak::ShowLineCount() {
+    const auto& lines = dgdView->DataSet();
+    const int count = lines && lines->Active() ? lines->RecordCount() : 0;
+    dgdView->SetFooter(0, TFooterValueType::StaticText, CP936("合计:") + std::to_string(count) + CP936("条"));
 }
 
 QColor TFrmGusvak::RowColor(double sysl) {
@@ -380,13 +386,26 @@ void TFrmGusvak::rdoMubanClick() {
     rdoMuban->setChecked(true);
 }
 
-// The column chooser, the filter builder, preview, print and the help popup come with their own
-// dialogs; until then their buttons and keys do nothing.
-void TFrmGusvak::tbnChooseClick() {}
-void TFrmGusvak::tbnFilterClick() {}
+void TFrmGusvak::tbnChooseClick() {
+    dgdView->ChooseColumns();
+    // Saved whatever the chooser's answer, so the file always holds the grid as it stands (also
+    // widths dragged before a cancelled chooser).
+    dgdView->SaveLayout(LayoutFile, LayoutSection, "");
+}
+
+void TFrmGusvak::tbnFilterClick() {
+    dgdView->FilterDialog(CP936("盘点损益表"), false);
+    // Recounted whatever the result: a filter the data set refused leaves every line showing.
+    ShowLineCount();
+}
+
+void TFrmGusvak::tbnHelpClick() {
+    RopHelp.Execute();
+}
+
+// Preview and print come with the report engine's orchestration; until then they do nothing.
 void TFrmGusvak::tbnPreviewClick() {}
 void TFrmGusvak::tbnPrintClick() {}
-void TFrmGusvak::tbnHelpClick() {}
 
 void TFrmGusvak::tbnExitClick() {
     close();

@@ -10,6 +10,7 @@
 
 #include "AdvDBGridQx.h"
 #include "FrmBase.h"
+#include "RopWin.h"
 #include "framework/UnitOrvaneClass.h"
 #include "framework/WorkContext.h"
 #include "platform/AnsiString.h"
@@ -59,6 +60,8 @@ public:
     QLineEdit* edtZdrq = nullptr;
     QLineEdit* edtMnrq = nullptr;
     TAdvDBGridQx* dgdView = nullptr;
+    // The help popup of F1: the keys and the names a print template may use.
+    TRopWin RopHelp;
 
     // The lines as the server returned them (feeds the grid) and their rounded print copy.
     const std::shared_ptr<TMemDataSet>& ADS_Main() const { return FADS_Main; }
@@ -82,6 +85,8 @@ public:
     void tbnExitClick();
     void rdoNormalClick();
     void rdoMubanClick();
+    // The first column's footer: "合计:" with the number of lines the grid shows and "条".
+    void ShowLineCount();
     // The key handling of the form (sees keys before its controls; never consumes them).
     void FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
 
