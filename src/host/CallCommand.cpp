@@ -36,24 +36,7 @@ std::string Join(const std::vector<std::string>& args, std::size_t from, const s
 
 std::string Escaped(const std::string& utf8) {
     std::string out;
-    for (char c : utf8) {
-        switch (c) {
-        case '\t':
-            out += "\\t";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        default:
-            out += c;
-        }
-    }
+    AppendBackslashEscaped(out, utf8);
     return out;
 }
 

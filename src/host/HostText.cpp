@@ -41,6 +41,27 @@ std::vector<std::string> SplitTabs(std::string_view text) {
     }
 }
 
+void AppendBackslashEscaped(std::string& out, std::string_view text) {
+    for (char c : text) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
+        }
+    }
+}
+
 bool IsDate8(std::string_view text) {
     if (text.size() != 8) return false;
     for (char c : text)

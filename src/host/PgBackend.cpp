@@ -5,6 +5,7 @@
 // inside a READ ONLY transaction, so even a SELECT that calls a writing function changes nothing.
 // Bulk loads use COPY. The connection's client encoding is UTF-8.
 #include "DbBackend.h"
+#include "HostText.h"
 
 #include <libpq-fe.h>
 
@@ -68,24 +69,7 @@ void AppendCopyField(std::string& out, const Value& v) {
         out += "\\N";
         return;
     }
-    for (char c : ParamText(v)) {
-        switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        default:
-            out += c;
-        }
-    }
+    AppendBackslashEscaped(out, ParamText(v));
 }
 
 class TPgBackend final : public TDbBackend {

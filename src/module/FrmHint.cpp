@@ -13,10 +13,7 @@ TFrmHint::TFrmHint() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt:
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedSize(332, 87);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, ColorOf(FormColor));
-    setPalette(p);
-    setAutoFillBackground(true);
+    PaintFormColor(*this);
 
     Label = new QLabel(QStr(CP936("正在统计，请稍候...")), this);
     Label->setFont(ModuleFont("宋体", 14));

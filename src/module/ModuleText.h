@@ -1,5 +1,5 @@
 // Text at the module's Qt edge: CP936 data to the UTF-16 of widgets and back, and the classic
-// colour values (red in the low byte) as Qt colours.
+// colour values (red in the low byte) as Qt colours, and the module's form colour and fonts.
 //
 // Grid cells are converted on every paint, so pure ASCII text (all numbers, most codes) takes a
 // direct path without a code page conversion.
@@ -10,7 +10,9 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPalette>
 #include <QString>
+#include <QWidget>
 
 #include <cstdint>
 
@@ -39,6 +41,14 @@ inline QColor ColorOf(std::uint32_t value) {
 
 // The form colour of every module window (red 251, green 255, blue 222).
 constexpr std::uint32_t FormColor = 14614267;
+
+// Fills the window's background with the form colour.
+inline void PaintFormColor(QWidget& window) {
+    QPalette palette = window.palette();
+    palette.setColor(QPalette::Window, ColorOf(FormColor));
+    window.setPalette(palette);
+    window.setAutoFillBackground(true);
+}
 
 // A font the forms name the Windows way ("宋体"), mapped to the installed family of the same
 // script, at a size in pixels (size 9 points is 12 pixels).

@@ -16,10 +16,7 @@ TFrmChooseDBFields::TFrmChooseDBFields(QWidget* parent, const std::vector<TChoos
     setWindowTitle(QString::fromUtf8("选择项目"));
     setFixedSize(312, 204);
     setModal(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, ColorOf(FormColor));
-    setPalette(palette);
-    setAutoFillBackground(true);
+    PaintFormColor(*this);
 
     ltvChoose = new QListWidget(this);
     for (const TChooseColumn& column : columns) {

@@ -33,10 +33,7 @@ TFrmCondition::TFrmCondition() : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixe
     setWindowTitle(QStr(CP936("盘点损益表条件")));
     setFixedSize(265, 113);
     setFont(ModuleFont("宋体", 12));
-    QPalette p = palette();
-    p.setColor(QPalette::Window, ColorOf(FormColor));
-    setPalette(p);
-    setAutoFillBackground(true);
+    PaintFormColor(*this);
 
     MakeLabel(this, "单据号:", 10, 12);
     edtDjh = new QLineEdit(this);

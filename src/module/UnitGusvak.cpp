@@ -39,10 +39,7 @@ TFrmGusvak::TFrmGusvak(QWidget* owner) : TFrmBase(owner) {
     setWindowTitle(QStr(CP936("盘点损益表")));
     resize(696, 480);
     setFont(ModuleFont("宋体", 12));
-    QPalette p = palette();
-    p.setColor(QPalette::Window, ColorOf(FormColor));
-    setPalette(p);
-    setAutoFillBackground(true);
+    PaintFormColor(*this);
     BuildControls();
     FADS_Main = MakeSheetLines();
     FADS = std::make_unique<TMemDataSet>();
@@ -250,14 +247,17 @@ void TFrmGusvak::RunSearch(const AnsiString& djh, const AnsiString& mnrq) {
     ICoorDisp* server = GusvakModule::MainServer.Get();
     if (!server) return;
     TWaitHint hint;
+    // Both calls answer in their parameter; a failed one closes the hint before its errors show.
+    const auto call = [&](std::int32_t function, Value& param) {
+        Value unused;
+        if (server->RunServerFunction(function, param, unused)) return true;
+        hint.Close();
+        ShowServerErrors(this, param, AnsiString());
+        return false;
+    };
 
     Value header = Value::String(djh);
-    Value unused;
-    if (!server->RunServerFunction(ServerFunction::SheetHeader, header, unused)) {
-        hint.Close();
-        ShowServerErrors(this, header, AnsiString());
-        return;
-    }
+    if (!call(ServerFunction::SheetHeader, header)) return;
     const std::shared_ptr<TMemDataSet> head = VariantToRecordset(header);
     head->First();
     edtDjh->setText(QStr(djh));
@@ -274,12 +274,7 @@ void TFrmGusvak::RunSearch(const AnsiString& djh, const AnsiString& mnrq) {
 
     Value lines = Value::String(AStr(edtDjh->text()) + "\t" + FPdrq + "\t" + AStr(edtMnrq->text()) + "\t" +
                                 AStr(edtCkbm->text()));
-    Value unused2;
-    if (!server->RunServerFunction(ServerFunction::SheetLines, lines, unused2)) {
-        hint.Close();
-        ShowServerErrors(this, lines, AnsiString());
-        return;
-    }
+    if (!call(ServerFunction::SheetLines, lines)) return;
     const std::shared_ptr<TMemDataSet> rows = VariantToRecordset(lines);
     hint.Close();
     // The grid is detached while the lines arrive and the print copy is built.

@@ -45,23 +45,10 @@ int HundredthsMmToPixels(std::int64_t hmm) {
 
 } // namespace
 
-TPicture TPicture::LoadBmp(std::string bytes) {
-    auto raster = std::make_shared<TRasterImage>(DecodeBmp(bytes));
+// Bitmaps and JPEGs keep their decoded pixels beside the encoded bytes.
+TPicture TPicture::WithRaster(TPictureKind kind, TRasterImage image, std::string bytes) {
     auto data = std::make_shared<TData>();
-    data->Kind = TPictureKind::Bitmap;
-    data->Width = raster->Width;
-    data->Height = raster->Height;
-    data->Raster = std::move(raster);
-    data->Bytes = std::move(bytes);
-    TPicture p;
-    p.FData = std::move(data);
-    return p;
-}
-
-TPicture TPicture::FromRaster(TRasterImage image) {
-    std::string bytes = EncodeBmp(image);
-    auto data = std::make_shared<TData>();
-    data->Kind = TPictureKind::Bitmap;
+    data->Kind = kind;
     data->Width = image.Width;
     data->Height = image.Height;
     data->Raster = std::make_shared<TRasterImage>(std::move(image));
@@ -71,18 +58,20 @@ TPicture TPicture::FromRaster(TRasterImage image) {
     return p;
 }
 
+TPicture TPicture::LoadBmp(std::string bytes) {
+    TRasterImage image = DecodeBmp(bytes);
+    return WithRaster(TPictureKind::Bitmap, std::move(image), std::move(bytes));
+}
+
+TPicture TPicture::FromRaster(TRasterImage image) {
+    std::string bytes = EncodeBmp(image);
+    return WithRaster(TPictureKind::Bitmap, std::move(image), std::move(bytes));
+}
+
 TPicture TPicture::LoadJpeg(std::string bytes) {
     // Decoded at once so that a damaged file is reported when it is loaded, not drawn as nothing.
-    auto raster = std::make_shared<TRasterImage>(DecodeJpeg(bytes));
-    auto data = std::make_shared<TData>();
-    data->Kind = TPictureKind::Jpeg;
-    data->Width = raster->Width;
-    data->Height = raster->Height;
-    data->Raster = std::move(raster);
-    data->Bytes = std::move(bytes);
-    TPicture p;
-    p.FData = std::move(data);
-    return p;
+    TRasterImage image = DecodeJpeg(bytes);
+    return WithRaster(TPictureKind::Jpeg, std::move(image), std::move(bytes));
 }
 
 TPicture TPicture::LoadMetafile(std::string bytes, int width, int height) {

@@ -99,4 +99,6 @@ private:
         std::shared_ptr<const TRasterImage> Raster;
     };
     std::shared_ptr<const TData> FData;
+
+    static TPicture WithRaster(TPictureKind kind, TRasterImage image, std::string bytes);
 };

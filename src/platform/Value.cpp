@@ -81,6 +81,19 @@ void CheckOperand(const Value& v) {
 
 enum class TOp { Add, Sub, Mul };
 
+// 64-bit integer add, subtract or multiply; false when the exact result does not fit, so the
+// caller can fall back to another kind instead of wrapping around.
+bool CheckedIntegerOp(TOp op, std::int64_t x, std::int64_t y, std::int64_t& r) {
+    switch (op) {
+    case TOp::Add:
+        return !__builtin_add_overflow(x, y, &r);
+    case TOp::Sub:
+        return !__builtin_sub_overflow(x, y, &r);
+    default:
+        return !__builtin_mul_overflow(x, y, &r);
+    }
+}
+
 Value Arithmetic(const Value& a0, const Value& b0, TOp op) {
     CheckOperand(a0);
     CheckOperand(b0);
@@ -94,22 +107,8 @@ Value Arithmetic(const Value& a0, const Value& b0, TOp op) {
     const TArith kb = ArithKindOf(b);
 
     if (ka == TArith::Int && kb == TArith::Int) {
-        const std::int64_t x = a.AsInteger();
-        const std::int64_t y = b.AsInteger();
         std::int64_t r;
-        bool overflow;
-        switch (op) {
-        case TOp::Add:
-            overflow = __builtin_add_overflow(x, y, &r);
-            break;
-        case TOp::Sub:
-            overflow = __builtin_sub_overflow(x, y, &r);
-            break;
-        default:
-            overflow = __builtin_mul_overflow(x, y, &r);
-            break;
-        }
-        if (!overflow) return Value::Integer(r);
+        if (CheckedIntegerOp(op, a.AsInteger(), b.AsInteger(), r)) return Value::Integer(r);
         // Falls through to float arithmetic rather than wrapping around.
     }
     if ((ka == TArith::Currency || kb == TArith::Currency) && ka != TArith::Float && kb != TArith::Float &&
@@ -117,22 +116,17 @@ Value Arithmetic(const Value& a0, const Value& b0, TOp op) {
         const std::int64_t x = a.AsCurrencyRaw();
         const std::int64_t y = b.AsCurrencyRaw();
         std::int64_t r;
-        bool overflow;
-        switch (op) {
-        case TOp::Add:
-            overflow = __builtin_add_overflow(x, y, &r);
-            break;
-        case TOp::Sub:
-            overflow = __builtin_sub_overflow(x, y, &r);
-            break;
-        default: {
+        bool fits;
+        if (op == TOp::Mul) {
             // Product of two 4-decimal numbers has 8 decimals: back to 4, half to even.
             const double product = static_cast<double>(x) * static_cast<double>(y) / 1e4;
-            overflow = !(std::fabs(product) < 9.2233720368547e18);
-            r = overflow ? 0 : static_cast<std::int64_t>(RoundHalfEven(product));
+            fits = std::fabs(product) < 9.2233720368547e18;
+            r = fits ? static_cast<std::int64_t>(RoundHalfEven(product)) : 0;
+        } else {
+            // Sums and differences of raw amounts are exact, like integers.
+            fits = CheckedIntegerOp(op, x, y, r);
         }
-        }
-        if (!overflow) return Value::CurrencyRaw(r);
+        if (fits) return Value::CurrencyRaw(r);
     }
     const double x = a.AsFloat();
     const double y = b.AsFloat();
