@@ -9,7 +9,11 @@ build=build
 extra=()
 for arg in "$@"; do
   case "$arg" in
-    --sanitize) build=build-asan; extra+=(-DGUSVAK_SANITIZE=ON -DGUSVAK_BENCH=OFF) ;;
+    --sanitize)
+      build=build-asan
+      extra+=(-DGUSVAK_SANITIZE=ON -DGUSVAK_BENCH=OFF)
+      export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+      ;;
     *) echo "usage: $0 [--sanitize]" >&2; exit 2 ;;
   esac
 done
