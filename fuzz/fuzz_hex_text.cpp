@@ -1,0 +1,15 @@
+// libFuzzer target: hexadecimal template text as the host stores it. Any input must end in the format's
+// message or a clean load - no crash, no hang, no allocation beyond the input's size.
+#include "report/VNDictionary.h"
+#include "report/VNEMFPages.h"
+#include "report/VNReport.h"
+
+#include "FuzzSupport.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    QuietMessages();
+    std::string bytes = FuzzBytes(data, size);
+    TVNReport r;
+    r.LoadReportHex(bytes);
+    return 0;
+}

@@ -1,0 +1,18 @@
+// libFuzzer target: the report stream reader (.vnf files and report streams). Any input must end in the
+// format's message or a clean load - no crash, no hang, no allocation beyond the input's size.
+#include "report/VNDictionary.h"
+#include "report/VNEMFPages.h"
+#include "report/VNReport.h"
+
+#include "FuzzSupport.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    QuietMessages();
+    std::string bytes = FuzzBytes(data, size);
+    TVNReport r;
+    TVNStream s(std::move(bytes));
+    r.LoadReportStream(s);
+    TVNStream out;
+    r.SaveReportStream(out); // whatever loaded must also save
+    return 0;
+}

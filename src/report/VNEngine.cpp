@@ -1,0 +1,54 @@
+// Engine-wide switches, unit conversions and the message service of the report core.
+#include "VNEngine.h"
+
+#include "platform/Locale.h"
+#include "platform/MessageService.h"
+
+#include <cmath>
+#include <limits>
+
+int ScreenDPI = 96;
+bool RunMode = false;
+bool ExportMode = false;
+bool DoublePassFirstPass = false;
+
+static constexpr float InchPerMM = 0.03937f;
+
+double MMToPixels(double mm) {
+    return mm * ScreenDPI * double(InchPerMM);
+}
+double PixelsToMM(double px) {
+    return px / ScreenDPI / double(InchPerMM);
+}
+double InchesToPixels(double in) {
+    return in * ScreenDPI;
+}
+
+int ClampToInt(double v) {
+    if (std::isnan(v)) return 0;
+    if (v >= double(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
+    if (v <= double(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
+    return int(v);
+}
+
+int ClampToInt(std::int64_t v) {
+    if (v > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
+    if (v < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
+    return int(v);
+}
+
+int RoundToIntClamped(double v) {
+    return ClampToInt(std::isfinite(v) ? RoundHalfEven(v) : v);
+}
+
+int ConvertOldCoordinate(std::int64_t edge) {
+    double step = RoundHalfEven(double(edge) * 50.0 / 18.0);
+    return RoundToIntClamped(step * 96.0 / 254.0);
+}
+
+void VNShowMessage(const AnsiString& text, const AnsiString& caption, TVNMessageKind kind) {
+    TMsgIcon icon = kind == TVNMessageKind::Error     ? TMsgIcon::Error
+                    : kind == TVNMessageKind::Warning ? TMsgIcon::Warning
+                                                      : TMsgIcon::Information;
+    Messages().ShowMessage(text, caption, icon, TMsgButtons::OK);
+}

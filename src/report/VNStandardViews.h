@@ -1,0 +1,67 @@
+// The fixed view kinds besides memo and band, as data models with their stream tails: picture,
+// subreport, line, aggregate memo, money grid and region. Drawing them is the view painters'
+// work; here they carry exactly what streams carry, so reports holding them load, copy and save
+// without loss.
+#pragma once
+
+#include "VNMemoView.h"
+#include "VNPicture.h"
+
+class TVNPictureView : public TVNView {
+public:
+    TVNPictureView();
+    const char* ClassName() const override { return "TVNPictureView"; }
+    TVNPicture Picture;
+    std::uint8_t BlobType = 0;
+    void ReadFromStream(TVNStream& s) override;
+    void WriteToStream(TVNStream& s) override;
+};
+
+class TVNSubReportView : public TVNView {
+public:
+    TVNSubReportView();
+    const char* ClassName() const override { return "TVNSubReportView"; }
+    std::int32_t SubPage = 0;
+    void RegisterProperties() override { RegisterViewProperties(false); }
+    void ReadFromStream(TVNStream& s) override;
+    void WriteToStream(TVNStream& s) override;
+};
+
+class TVNLineView : public TVNStretcheable {
+public:
+    TVNLineView();
+    const char* ClassName() const override { return "TVNLineView"; }
+    int MinLineHeight() override { return 1; }
+};
+
+enum TVNDBCalcType : std::uint8_t { vndcSum, vndcCount, vndcAvg, vndcMax, vndcMin, vndcUser };
+
+class TVNCalcMemoView : public TVNMemoView {
+public:
+    TVNCalcMemoView();
+    const char* ClassName() const override { return "TVNCalcMemoView"; }
+    std::uint8_t ResetAfterPrint = 0;
+    std::uint8_t DBCalcType = vndcSum;
+    AnsiString DataBand, Filter, IntalizeValue, AggregateValue;
+    void ReadFromStream(TVNStream& s) override;
+    void WriteToStream(TVNStream& s) override;
+};
+
+class TVNMoneyView : public TVNMemoView {
+public:
+    TVNMoneyView();
+    const char* ClassName() const override { return "TVNMoneyView"; }
+    TColor DecimalLineColor = clRed, ThousandLineColor = clBlack, LineColor = 0xC0C0C0;
+    std::uint8_t ShowTitles = 0;
+    std::int32_t LineWidth = 1, Cells = 12, Decimals = 2;
+    AnsiString CurrencySymbol;
+    void ReadFromStream(TVNStream& s) override;
+    void WriteToStream(TVNStream& s) override;
+};
+
+class TVNRegionView : public TVNView {
+public:
+    TVNRegionView();
+    const char* ClassName() const override { return "TVNRegionView"; }
+    void RegisterProperties() override;
+};

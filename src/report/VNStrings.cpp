@@ -1,0 +1,28 @@
+// The engine's text table, converted from the UTF-8 source once on first use.
+#include "VNStrings.h"
+
+#include <array>
+
+const AnsiString& VNText(TVNText id) {
+    static const std::array<AnsiString, std::size_t(TVNText::Count)> table = [] {
+        const char* utf8[] = {
+            "错误",
+            "不支持的vnf格式",
+            "不是Valnor报表文件！",
+            "不是Valnor报表文件!",
+            "不是Valnor报表模板文件!",
+            "不是Valnor数据字典文件!",
+            "自定义大小",
+            "缺省",
+            "默认打印机",
+            "虚拟打印机",
+            "￥",
+        };
+        static_assert(sizeof(utf8) / sizeof(utf8[0]) == std::size_t(TVNText::Count));
+        std::array<AnsiString, std::size_t(TVNText::Count)> t;
+        for (std::size_t i = 0; i < t.size(); ++i)
+            t[i] = Utf8ToAnsi(utf8[i]);
+        return t;
+    }();
+    return table[std::size_t(id)];
+}

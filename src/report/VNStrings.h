@@ -1,0 +1,22 @@
+// The engine's own texts (messages, captions, fixed names) in one table, converted once to CP936.
+// Every text the report model shows or stores by itself is taken from here.
+#pragma once
+
+#include "platform/AnsiString.h"
+
+enum class TVNText {
+    ErrorCaption,      // "错误"
+    UnsupportedFormat, // "不支持的vnf格式"
+    NotReportFile,     // "不是Valnor报表文件！" (report streams)
+    NotPreparedFile,   // "不是Valnor报表文件!" (prepared report files)
+    NotTemplateFile,   // "不是Valnor报表模板文件!"
+    NotDictionaryFile, // "不是Valnor数据字典文件!"
+    CustomPaper,       // "自定义大小"
+    DefaultBin,        // "缺省"
+    DefaultPrinter,    // "默认打印机"
+    VirtualPrinter,    // "虚拟打印机"
+    CurrencySymbol,    // "￥"
+    Count
+};
+
+const AnsiString& VNText(TVNText id);

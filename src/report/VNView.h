@@ -1,0 +1,223 @@
+// TVNView: the common part of everything printable on a report page - position, frame, fill,
+// the design text with its bracketed expressions, scripts, flags - and its stream record.
+//
+// A view belongs to exactly one page (Page), which belongs to a report; views that float free
+// (being copied, being decoded from a built page) simply have no page. All geometry is in report
+// pixels. Property access by name serves the report script and the object inspector; the stream
+// record (WriteToStream/ReadFromStream) is the one copy path: AssignView goes through it too, so
+// a copy carries exactly what a saved report carries.
+#pragma once
+
+#include "VNObject.h"
+#include "VNStream.h"
+
+#include "platform/Graphics.h"
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class ICanvas;
+class TField;
+class TMemDataSet;
+class TVNBand;
+class TVNPage;
+class TVNReport;
+
+// Type codes by which streams and the factory know each kind.
+enum : int {
+    ViewTypeMemo = 0,
+    ViewTypePicture = 1,
+    ViewTypeBand = 2,
+    ViewTypeSubReport = 3,
+    ViewTypeLine = 4,
+    ViewTypeCalcMemo = 5,
+    ViewTypeMoney = 7,
+    ViewTypeRegion = 8,
+    ViewTypeAddIn = 10,
+};
+
+// Flags shared by all views.
+enum : std::uint16_t {
+    flStretched = 0x0001,
+    flPrintFrame = 0x0400,
+    flPrintVisible = 0x0800,
+    flNotifyList = 0x8000,
+};
+
+// Frame side bits of the packed "FrameTyp" property (also the script constants).
+enum : int { VNftRight = 1, VNftBottom = 2, VNftLeft = 4, VNftTop = 8 };
+
+// Frame line style: the pen in the low bits, bit 0x10 draws a double line.
+enum : std::uint8_t { fsSolidLine = 0, fsDoubleLine = 0x10 };
+
+struct TVNFrameLine {
+    std::uint8_t Visible = 0;
+    std::uint8_t Style = 0;
+    TColor Color = clBlack;
+    float Width = 1.0f;
+    friend bool operator==(const TVNFrameLine&, const TVNFrameLine&) = default;
+};
+
+// Up to 96 bytes of fixed-size record fields (little-endian, as TVNStream writes them), gathered
+// so that a record is appended with one stream call instead of one per field.
+struct TVNRecordBytes {
+    char Data[96];
+    std::size_t Size = 0;
+    void Byte(std::uint8_t v) { Data[Size++] = char(v); }
+    void U16(std::uint16_t v) {
+        Byte(std::uint8_t(v & 0xFF));
+        Byte(std::uint8_t(v >> 8));
+    }
+    void I32(std::int32_t v) {
+        const auto u = std::uint32_t(v);
+        for (int shift = 0; shift < 32; shift += 8)
+            Byte(std::uint8_t((u >> shift) & 0xFF));
+    }
+    void WriteTo(TVNStream& s) {
+        s.WriteBytes(std::string_view(Data, Size));
+        Size = 0;
+    }
+};
+
+// Evaluates the inside of one bracketed group to the text that replaces it.
+using TVNTextEvaluator = std::function<AnsiString(const AnsiString& expression)>;
+
+// The bracket rule: "\[" stays as a literal "[" (the backslash goes), any other "[" up to its
+// matching "]" (nested brackets count) is replaced by the evaluator's text. An unmatched "["
+// leaves the rest of the text as it is. Scanning continues after each inserted text, so a value
+// that contains brackets is never evaluated again.
+AnsiString ExpandBrackets(std::string_view text, const TVNTextEvaluator& evaluate);
+
+class TVNView : public TVNObject {
+public:
+    TVNView();
+    ~TVNView() override = default;
+
+    // The class name streams carry for add-in kinds.
+    virtual const char* ClassName() const { return "TVNView"; }
+
+    // Common fields.
+    AnsiString Name;
+    std::uint8_t TypeCode = ViewTypeAddIn;
+    std::int32_t ObjectNumber = 0;
+    std::uint8_t DesignSelected = 0;
+    std::uint8_t ExpandOnBuild = 0;
+    AnsiString BaseName = "View";
+    std::int32_t Left = 0, Top = 0, Width = 0, Height = 0;
+    std::uint16_t Flags = 0;
+    std::uint32_t Flags2 = 0;
+    TVNFrameLine LeftFrame, TopFrame, RightFrame, BottomFrame;
+    std::uint16_t DiagonalType = 0;
+    std::int32_t GapX = 2, GapY = 2;
+    TColor FillColor = clNone;
+    std::uint8_t BandAlign = 0;
+    std::int32_t Format = 2 * 256 + '.';
+    AnsiString FormatText;
+    TVNStrings Memo;
+    TVNStrings Memo1;
+    TVNStrings OnBeforePrint;
+    TVNStrings OnAfterPrint;
+    bool Visible = true;
+    AnsiString Tag;
+    bool IsPrinting = false;
+    std::uint16_t Restrictions = 0;
+    // Versions of the record last read (the writer always writes the current ones).
+    std::uint8_t ViewFormatVersion = 10;
+    std::uint8_t ClassFormatVersion = 0;
+
+    // Painting state.
+    double PaintScaleX = 1.0, PaintScaleY = 1.0;
+    std::int32_t PaintOffsetX = 0, PaintOffsetY = 0;
+    ICanvas* Canvas = nullptr;
+    TRect InnerRect;
+
+    // Building state.
+    TVNBand* OwnerBand = nullptr;
+    TMemDataSet* BoundDataSet = nullptr;
+    AnsiString BoundFieldName;
+
+    // Ownership: the page holding the view and that page's report (set by TVNPage::Add).
+    TVNPage* Page = nullptr;
+    TVNReport* Report() const;
+
+    TVNFrameLine* Frames() { return &LeftFrame; } // 0 left, 1 top, 2 right, 3 bottom
+
+    // Property access by name.
+    void SetProperty(const AnsiString& name, const Value& value) override;
+    Value GetProperty(const AnsiString& name) override;
+    Value CallMethod(const AnsiString& name, const Value& p1 = Value(), const Value& p2 = Value(),
+                     const Value& p3 = Value()) override;
+    void RegisterProperties() override;
+
+    // Virtual operations, in their slot order. Designer hooks are no-ops in the engine.
+    virtual AnsiString GetDescription() { return AnsiString(); }
+    virtual void ExpandIntoPage() {}
+    virtual bool CanEditInPlace() { return false; }
+    virtual void FillBackground();
+    virtual void PaintFrame();
+    virtual void LoadFieldData(TField* field);
+    virtual void NotifyViewWritten(TVNView* written) { (void)written; }
+    virtual void CollectNames(std::vector<AnsiString>& names) { (void)names; }
+    virtual void NotifyBuildStart() {}
+    virtual void ScaleForPaint();
+    virtual void UnscaleAfterPaint();
+    virtual void Paint(ICanvas* canvas) { Canvas = canvas; }
+    virtual void WriteToPage(TVNStream& stream);
+    virtual void NotifyPrinted();
+    virtual void ReadFromStream(TVNStream& stream);
+    virtual void WriteToStream(TVNStream& stream);
+    virtual TRect ClipRegion(bool widened);
+    virtual void PlaceAt(int left, int top, int width, int height);
+    virtual void AfterLoad() {}
+    // Band engine notifications for aggregate views (no-ops for every other kind): the page is
+    // prepared for a pass (keepResults: the final pass of a double-pass build, whose first pass
+    // saved the results), a row of a data band was printed (or appended blank), and the first
+    // pass asks the view to save its current result.
+    virtual void AggregatePrepare(bool keepResults) { (void)keepResults; }
+    virtual void AggregateRowAdded(TVNBand* dataBand, bool blankRow) { (void)dataBand, (void)blankRow; }
+    virtual void AggregateSaveResult() {}
+
+    // Non-virtual operations.
+    void AssignView(TVNView& source);
+    void MakeUniqueName();
+    void ApplyBandAlign();
+    // The bracket rule applied with the report's evaluator (or the given one).
+    AnsiString ExpandTag(const AnsiString& text, const TVNTextEvaluator& evaluate = nullptr);
+
+    bool Stretched() const { return Flags & flStretched; }
+    void SetStretched(bool on) { SetFlag(flStretched, on); }
+    bool PrintFrame() const { return Flags & flPrintFrame; }
+    void SetPrintFrame(bool on) { SetFlag(flPrintFrame, on); }
+    bool PrintVisible() const { return Flags & flPrintVisible; }
+    void SetPrintVisible(bool on) { SetFlag(flPrintVisible, on); }
+    void SetFlag(std::uint16_t bit, bool on) { Flags = on ? (Flags | bit) : (Flags & ~bit); }
+    void SetFlag2(std::uint32_t bit, bool on) { Flags2 = on ? (Flags2 | bit) : (Flags2 & ~bit); }
+
+    // Runs the OnBeforePrint (which = 0) or OnAfterPrint (which = 1) script while the band engine
+    // builds (through the report's ScriptRunner); does nothing outside a build.
+    void RunScript(int which);
+
+    // Frame helpers behind "FrameTyp" and the all-sides properties.
+    int FrameTyp() const;
+    void SetFrameTyp(int bits);
+
+protected:
+    // Registers the common list; band and subreport views leave out the frame/fill group.
+    void RegisterViewProperties(bool withFrameGroup);
+    // The whole text of a list without its final line break / split at line breaks.
+    static Value ListText(const TVNStrings& lines) { return Value(JoinLines(lines)); }
+    // Evaluates a script argument through the report when it has an evaluator.
+    Value EvaluateArgument(const Value& v);
+    // String-list methods ("<LIST>.ADD" ...); returns true when the name was one of them.
+    bool CallListMethod(const AnsiString& upperName, const AnsiString& listName, TVNStrings& list,
+                        const Value& p1, Value& result);
+    // Reads the frame fields of records before the frame lines existed.
+    void ApplyOldFrameFields(int frameTyp, double frameWidth, TColor frameColor, int frameStyle);
+
+    // Geometry saved by ScaleForPaint.
+    struct TSavedGeometry {
+        std::int32_t Left, Top, Width, Height, GapX, GapY;
+        float FrameWidth[4];
+    } FSaved{};
+};

@@ -1,0 +1,112 @@
+// The two example reports under examples/ are made here through the engine's API: one with every
+// band type, one with every view kind of the model. The files are byte-exact goldens of the
+// current writer; set VN_WRITE_EXAMPLES=1 to write them again after a deliberate format change.
+#include "ReportFixture.h"
+
+#include "report/VNStandardViews.h"
+
+#include "platform/AtomicFile.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+void AllBandsReport(TVNReport& r) {
+    r.ReportInfo.Title = CP936("全部栏目类型");
+    r.ReportInfo.Author = "vnreport examples";
+    TVNPage& p = r.Pages.Add();
+    p.ChangePaper(9, 0, 0, 0, 0xFFFF);
+    p.Name = "Page1";
+    int top = 20;
+    for (int type = 0; type < VNBandTypeCount; ++type) {
+        const bool cross = IsCrossBandType(type);
+        TVNBandView* b = AddBand(p, "Band" + std::to_string(type + 1), type, top, 24);
+        if (cross) b->PlaceAt(400 + 60 * (type - bkCrossHeader), 0, 50, 1000);
+        if (IsDataBandType(type) || type == bkCrossData) b->FormatText = std::to_string(3 + type % 3);
+        if (type == bkGroupHeader) {
+            b->FormatText = "[Line#] div 2";
+            b->Master = "Band6";
+        }
+        if (type == bkMasterData) b->ChildBand = "Band22";
+        TVNMemoView* m = AddMemo(p, "Memo" + std::to_string(type + 1), 60, top + 2, 300, 20,
+                                 {BandTypeName(type) + " [Line#]"});
+        m->SetFrameTyp(cross ? 0 : 15);
+        if (!cross) top += 28;
+    }
+    r.Dictionary.Variables.Add(CP936(" 示例"), "");
+    r.Dictionary.Variables.Add("Rows", "[Line#]");
+}
+
+void AllViewsReport(TVNReport& r) {
+    r.ReportInfo.Title = CP936("全部对象类型");
+    r.ReportInfo.Author = "vnreport examples";
+    TVNPage& p = r.Pages.Add();
+    p.ChangePaper(9, 0, 0, 0, 0xFFFF);
+    p.Name = "Page1";
+    AddBand(p, "Band1", bkMasterData, 40, 120)->FormatText = "2";
+    TVNMemoView* memo = AddMemo(p, "Memo1", 20, 44, 200, 24, {CP936("金额: [Amount]"), "\\[literal]"});
+    memo->SetFrameTyp(15);
+    memo->FillColor = clSilver;
+    memo->Adjust = int(vntaCenterJustify) | int(vntlCenter);
+    memo->Font.Name = CP936("宋体");
+    auto* pic = new TVNPictureView;
+    pic->Name = "Picture1";
+    pic->PlaceAt(240, 44, 40, 40);
+    p.Add(pic);
+    auto* sub = new TVNSubReportView;
+    sub->Name = "SubReport1";
+    sub->PlaceAt(300, 44, 100, 40);
+    sub->SubPage = 1;
+    p.Add(sub);
+    auto* line = new TVNLineView;
+    line->Name = "Line1";
+    line->PlaceAt(20, 100, 400, 0);
+    p.Add(line);
+    auto* calc = new TVNCalcMemoView;
+    calc->Name = "CalcMemo1";
+    calc->PlaceAt(20, 120, 120, 20);
+    calc->Memo = {"[Amount]"};
+    calc->DataBand = "Band1";
+    p.Add(calc);
+    auto* money = new TVNMoneyView;
+    money->Name = "MoneyMemo1";
+    money->PlaceAt(160, 120, 240, 20);
+    money->Memo = {"1234.5"};
+    p.Add(money);
+    auto* region = new TVNRegionView;
+    region->Name = "View1";
+    region->PlaceAt(420, 40, 100, 100);
+    p.Add(region);
+    TVNPage& p2 = r.Pages.Add();
+    p2.ChangePaper(9, 0, 0, 0, 0xFFFF);
+    p2.Name = "SubPage";
+    AddMemo(p2, "Memo2", 10, 10, 100, 20, {"sub report text"});
+}
+
+void CheckExample(const char* file, void (*build)(TVNReport&)) {
+    TVNReport r;
+    build(r);
+    const std::string bytes = SaveBytes(r);
+    // examples/ sits two folders above this source file.
+    const std::string path =
+        (std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "examples" / file)
+            .string();
+    if (std::getenv("VN_WRITE_EXAMPLES")) AtomicWriteFile(path, bytes);
+    std::string golden;
+    ASSERT_TRUE(ReadWholeFile(path, golden)) << path;
+    EXPECT_EQ(golden, bytes) << file;
+    TVNReport back;
+    TVNStream s(golden);
+    ASSERT_TRUE(back.LoadReportStream(s));
+    EXPECT_EQ(SaveBytes(back), golden);
+}
+
+} // namespace
+
+TEST(Examples, AllBandTypes) {
+    CheckExample("all_bands.vnf", AllBandsReport);
+}
+TEST(Examples, AllViewKinds) {
+    CheckExample("all_views.vnf", AllViewsReport);
+}
