@@ -10,6 +10,7 @@
 #include "HostSchema.h"
 #include "HostText.h"
 #include "StocktakeFunctions.h"
+#include "StocktakeTemplate.h"
 
 #include <algorithm>
 #include <array>
@@ -778,10 +779,10 @@ TDemoSummary CreateDemoDatabase(TDbBackend& db, const TDemoOptions& options) {
         {"f_Djh", "f_Xh", "f_Spbm", "f_Pddj", "f_Whsl", "f_Dtsl", "f_Cysl", "f_Wtsl", "f_Yrsl", "f_Ytsl"},
         lines);
 
-    // The stored template of the stocktake sheet. Its report text is the empty report ("#" alone)
-    // until a designed template is stored.
+    // The stored template of the stocktake sheet: the standard A4 layout, compiled in from
+    // StocktakeTemplate.hex.
     db.BulkInsert("tbBbmb", {"f_Bbmc", "f_reportname", "f_reportinfo"},
-                  {{S(StocktakeReportName), S("盘点损益表(标准格式)"), S("#")}});
+                  {{S(StocktakeReportName), S("盘点损益表(标准格式)"), S(StocktakeTemplateHex)}});
 
     // Post the first sheet the way the module does, so its gain/loss document and ledger
     // movements are what a real posting writes.
