@@ -603,7 +603,7 @@ TDemoSummary CreateDemoDatabase(TDbBackend& db, const TDemoOptions& options) {
         for (int k = 0; k < kinds; ++k) {
             const TKind& kind = Kinds()[k];
             const int count = goodsCount / kinds + (k < goodsCount % kinds ? 1 : 0);
-            // Every brand, item and specification combination once, in a shuffled order, then
+            // Every brand, item and size combination once, in a shuffled order, then
             // again as other editions.
             std::vector<std::array<int, 3>> combos;
             for (int b = 0; b < static_cast<int>(kind.Brands.size()); ++b)

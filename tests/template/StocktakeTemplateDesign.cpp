@@ -155,7 +155,7 @@ void DesignStocktakeTemplate(TVNReport& r) {
         left += c.Width;
     }
 
-    // One row per line of the print copy; a long name or specification wraps and the row grows.
+    // One row per line of the print copy; a long name or spec text wraps and the row grows.
     TVNBandView* data = AddBand(p, "MasterDataBand", bkMasterData, 214, 20);
     data->FormatText = StocktakeDatasetName;
     data->SetStretched(true);
