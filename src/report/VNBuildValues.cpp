@@ -148,9 +148,9 @@ AnsiString TVNBuildEngine::EvaluateGroup(const AnsiString& group) {
 void TVNBuildEngine::SetError(TVNView* view, const AnsiString& message) {
     if (FReport.ErrorFlag) return;
     FReport.ErrorFlag = true;
-    AnsiString text = CP936("计算时发生错误") + "\r\n" + CP936("报表:") + FReport.FileName;
+    AnsiString text = VNText(TVNText::BuildError) + "\r\n" + VNText(TVNText::ReportLabel) + FReport.FileName;
     if (view) {
-        text += "\r\n" + CP936("对象:") + view->Name;
+        text += "\r\n" + VNText(TVNText::ObjectLabel) + view->Name;
         for (const AnsiString& line : view->Memo)
             text += "\r\n" + line;
     }

@@ -368,7 +368,8 @@ void TVNMemoView::WriteToPage(TVNStream& s) {
 
     ValueChanged = false;
     const bool suppress = Flags & flSuppress, merge = Flags & flMergeRepeated;
-    AnsiString text = JoinLines(Memo1);
+    // The joined text is only compared for suppressing repeated values; most memos skip it.
+    const AnsiString text = suppress ? JoinLines(Memo1) : AnsiString();
     bool suppressed = false;
     if (suppress && !merge && text == LastValue) {
         Memo1.clear();

@@ -17,6 +17,9 @@ const AnsiString& VNText(TVNText id) {
             "默认打印机",
             "虚拟打印机",
             "￥",
+            "计算时发生错误",
+            "报表:",
+            "对象:",
         };
         static_assert(sizeof(utf8) / sizeof(utf8[0]) == std::size_t(TVNText::Count));
         std::array<AnsiString, std::size_t(TVNText::Count)> t;

@@ -16,6 +16,9 @@ enum class TVNText {
     DefaultPrinter,    // "默认打印机"
     VirtualPrinter,    // "虚拟打印机"
     CurrencySymbol,    // "￥"
+    BuildError,        // "计算时发生错误" (first line of a failed build's error text)
+    ReportLabel,       // "报表:" (before the report's file name in that text)
+    ObjectLabel,       // "对象:" (before the failing view's name in that text)
     Count
 };
 
