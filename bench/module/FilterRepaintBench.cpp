@@ -7,8 +7,7 @@
 //   BM_FilterAndRepaint/partial_not_eq_heavy  商品名称 部分不等于 装: two thirds of the lines,
 //                                             over two thousand names, excluded
 // The form runs on the demo server's large sheet, shown offscreen at 1000 x 700.
-#include "DemoData.h"
-#include "HostServer.h"
+#include "BenchSupport.h"
 #include "module/AdvDBGridQx.h"
 #include "module/GusvakModule.h"
 #include "module/UnitCondition.h"
@@ -23,35 +22,14 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <filesystem>
-#include <unistd.h>
 
 namespace {
 
-void EnsureApp() {
-    if (QApplication::instance() != nullptr) return;
-    static int argc = 1;
-    static char name[] = "bench_module";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    new QApplication(argc, argv);
-}
-
 void RunFilter(benchmark::State& state, const TLogicList& lines) {
-    EnsureApp();
-    namespace fs = std::filesystem;
-    const fs::path folder = fs::temp_directory_path() / ("bench_filter-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
-    qputenv("XDG_CONFIG_HOME", (folder / "config").string().c_str());
-    const std::string path = (folder / "demo.sqlite").string();
-    TDemoSummary demo;
-    {
-        auto db = OpenSqliteBackend(path);
-        TDemoOptions options;
-        options.Lines = 10000;
-        options.Today = "20240915";
-        demo = CreateDemoDatabase(*db, options);
-    }
+    EnsureApplication();
+    TBenchDemo bench("bench_filter", 10000);
+    const std::string& path = bench.Path;
+    const TDemoSummary& demo = bench.Summary;
     TScriptedMessageService script;
     TMessageServiceScope scope(script);
     {
@@ -73,7 +51,7 @@ void RunFilter(benchmark::State& state, const TLogicList& lines) {
         for (int i = 0; i < 20; ++i)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         cancel.stop();
-        form->RunSearch(demo.LargeSheet, "20240915");
+        form->RunSearch(demo.LargeSheet, TBenchDemo::Today);
         QCoreApplication::processEvents();
 
         const TQuerySetRunner confirm = [&lines](TFrmQuerySet& dialog) {
@@ -103,8 +81,6 @@ void RunFilter(benchmark::State& state, const TLogicList& lines) {
         GusvakModule::MainServer = TCoorDispRef();
         GusvakModule::ConditionServer = TCoorDispRef();
     }
-    std::error_code ec;
-    fs::remove_all(folder, ec);
 }
 
 void BM_FilterAndRepaint(benchmark::State& state, const char* field, const char* factor, const char* value) {

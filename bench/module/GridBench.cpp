@@ -6,8 +6,7 @@
 //   BM_Search              functions 33 and 34 on the demo server, the print copy rebuilt and the
 //                          footer recomputed for the 10,000-line sheet (target: median <= 400 ms).
 #include "CallCommand.h"
-#include "DemoData.h"
-#include "HostServer.h"
+#include "BenchSupport.h"
 #include "module/AdvDBGridQx.h"
 #include "module/GusvakModule.h"
 #include "module/SheetFields.h"
@@ -21,19 +20,8 @@
 #include <QScrollBar>
 #include <QTableView>
 
-#include <filesystem>
-#include <unistd.h>
 
 namespace {
-
-void EnsureApplication() {
-    if (QApplication::instance() != nullptr) return;
-    static int argc = 1;
-    static char name[] = "bench_module";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    new QApplication(argc, argv);
-}
 
 std::shared_ptr<TMemDataSet> SyntheticLines(int count) {
     auto lines = MakeSheetLines();
@@ -113,19 +101,9 @@ BENCHMARK(BM_GridScrollPage)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_Search(benchmark::State& state) {
     EnsureApplication();
-    namespace fs = std::filesystem;
-    const fs::path folder = fs::temp_directory_path() / ("bench_module-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
-    qputenv("XDG_CONFIG_HOME", (folder / "config").string().c_str());
-    const std::string path = (folder / "demo.sqlite").string();
-    TDemoSummary demo;
-    {
-        auto db = OpenSqliteBackend(path);
-        TDemoOptions options;
-        options.Lines = static_cast<int>(state.range(0));
-        options.Today = "20240915";
-        demo = CreateDemoDatabase(*db, options);
-    }
+    TBenchDemo bench("bench_module", static_cast<int>(state.range(0)));
+    const std::string& path = bench.Path;
+    const TDemoSummary& demo = bench.Summary;
     TScriptedMessageService script;
     TMessageServiceScope scope(script);
     {
@@ -133,7 +111,7 @@ void BM_Search(benchmark::State& state) {
         GusvakModule::Enter(nullptr, "0001", server.Get());
         auto form = std::make_unique<TFrmGusvak>(nullptr);
         for (auto _ : state) {
-            form->RunSearch(demo.LargeSheet, "20240915");
+            form->RunSearch(demo.LargeSheet, TBenchDemo::Today);
             QCoreApplication::processEvents();
         }
         state.counters["lines"] = form->ADS_Main()->RecordCount();
@@ -141,8 +119,6 @@ void BM_Search(benchmark::State& state) {
         GusvakModule::MainServer = TCoorDispRef();
         GusvakModule::ConditionServer = TCoorDispRef();
     }
-    std::error_code ec;
-    fs::remove_all(folder, ec);
 }
 BENCHMARK(BM_Search)->Arg(10000)->Unit(benchmark::kMillisecond)->MinTime(3);
 
