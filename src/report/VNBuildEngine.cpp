@@ -9,6 +9,7 @@
 // build ends.
 #include "VNBuildEngine.h"
 
+#include "VNControl.h"
 #include "VNEMFPages.h"
 #include "VNEngine.h"
 #include "VNMemoView.h"
@@ -60,6 +61,7 @@ bool TVNBuildEngine::Run() {
     const bool keepRunMode = RunMode;
     FReport.Variables.Clear();
     FReport.taoda = false;
+    FReport.SelectPrinter(FReport.PrinterName);
     FReport.ErrorFlag = false;
     FReport.ErrorText.clear();
     RunMode = true;
@@ -86,6 +88,7 @@ bool TVNBuildEngine::Run() {
             }
         }
         InstallHooks();
+        OpenProgressWindow();
         if (FReport.OnBeginDoc) FReport.OnBeginDoc();
         RunPasses();
         if (FReport.OnEndDoc) FReport.OnEndDoc();
@@ -97,6 +100,7 @@ bool TVNBuildEngine::Run() {
     } catch (...) {
         if (!FReport.ErrorFlag) FReport.ErrorFlag = true;
     }
+    FProgress.reset();
     FreeBands();
     RemoveHooks();
     FReport.Variables.Assign(FContext.RunVariables);
@@ -153,8 +157,29 @@ void TVNBuildEngine::OrderPagePerPage() {
         FPages->DeletePage(FBasePageCount);
 }
 
+void TVNBuildEngine::OpenProgressWindow() {
+    IVNWindowServices* services = VNWindowServices();
+    if (!services || FReport.OnProgress || !FReport.ShowProgress) return;
+    AnsiString caption = VNText(TVNText::PreparingReport);
+    if (!FReport.ReportInfo.Title.empty()) caption += " - " + FReport.ReportInfo.Title;
+    FProgress = services->OpenProgress(caption);
+}
+
 void TVNBuildEngine::ReportProgress(int pageNo) {
-    if (FReport.OnProgress) FReport.OnProgress(pageNo);
+    if (FReport.OnProgress) {
+        FReport.OnProgress(pageNo);
+        return;
+    }
+    if (!FProgress) return;
+    AnsiString text =
+        VNText(FFirstPass ? TVNText::FirstPassLabel : TVNText::PageLabel) + "  " + IntToStr(pageNo);
+    if (FDoubleFinal) text += " " + VNText(TVNText::OfTotal) + " " + IntToStr(FTotalPages);
+    FProgress->SetLabel(text);
+    PumpProgress();
+}
+
+void TVNBuildEngine::PumpProgress() {
+    if (FProgress && FProgress->ProcessMessages()) FTerminated = true;
 }
 
 void TVNBuildEngine::RunPasses() {
@@ -219,7 +244,7 @@ void TVNBuildEngine::RunOnePass() {
         if (bp->Page->PageType != ptDialog) continue;
         RunDialogPage(*bp->Page);
         if (Stopped()) return;
-        if (FModalResult == 2) { // mrCancel ends the build without output
+        if (FModalResult == mrCancel) { // ends the build without output
             FTerminated = true;
             return;
         }
@@ -272,11 +297,35 @@ void TVNBuildEngine::RunOnePass() {
 }
 
 void TVNBuildEngine::RunDialogPage(TVNPage& page) {
-    // Dialog forms need a window system; the engine core runs the page's activation script, which
-    // may decide the dialog's result through MODALRESULT.
-    FModalResult = 0;
+    FModalResult = mrNone;
     CompileScripts(&page, page.OnBeforePrint, {});
+    std::vector<TVNControl*> visual;
+    for (TVNView* v : page.Objects) {
+        auto* control = dynamic_cast<TVNControl*>(v);
+        if (!control) continue;
+        if (control->IsVisual())
+            visual.push_back(control);
+        else if (FReport.OnCustomizeObject)
+            FReport.OnCustomizeObject(control);
+    }
+    if (FProgress) FProgress->SetVisible(false);
+    // The activation script runs once, before the form shows; it may decide the result itself.
     RunScript(&page, 0, nullptr);
+    IVNWindowServices* services = VNWindowServices();
+    if (!Stopped() && services && page.Visible && !visual.empty() && FModalResult == mrNone) {
+        TVNDialogPageForm form;
+        form.Caption = page.Caption;
+        form.BorderStyle = page.BorderStyle;
+        form.Color = page.Color;
+        form.Left = page.DialogLeft;
+        form.Top = page.DialogTop;
+        form.Width = page.DialogWidth;
+        form.Height = page.DialogHeight;
+        form.Position = page.Position;
+        form.Controls = ControlsInTabOrder(visual);
+        FModalResult = services->ShowDialogPage(form);
+    }
+    if (FProgress) FProgress->SetVisible(true);
 }
 
 int TVNBuildEngine::PageBottom(TVNPageBuild& bp) const {

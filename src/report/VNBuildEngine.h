@@ -20,6 +20,7 @@
 #include "VNBand.h"
 #include "VNPage.h"
 #include "VNReport.h"
+#include "VNWindowServices.h"
 #include "expr/VNEvalContext.h"
 #include "expr/VNReportInterpretator.h"
 
@@ -159,6 +160,9 @@ private:
     void BuildPage(TVNPageBuild& bp);
     void FinishPage(bool atEnd);
     void ReportProgress(int pageNo);
+    void OpenProgressWindow();
+    // Lets the progress window handle its messages; a cancel there stops the build.
+    void PumpProgress();
     void OrderPagePerPage();
     int PageBottom(TVNPageBuild& bp) const;
     int ColumnFooterHeight() const;
@@ -252,6 +256,7 @@ private:
     bool FColumnFooterZero = false; // the summary prints: the column footer counts as 0
     bool FBreaking = false;         // a break is running: no second break from inside it
     int FModalResult = 0;
+    std::unique_ptr<IVNProgressWindow> FProgress; // none with OnProgress or ShowProgress off
     bool FCuryAssigned = false;
     bool FInCalcWidth = false;
     int FShowDepth = 0;

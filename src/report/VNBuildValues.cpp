@@ -348,7 +348,14 @@ bool TVNBuildEngine::EngineAssignment(const AnsiString& name, const Value& value
         FCuryAssigned = true;
         return true;
     }
-    return SameText(name, "PROGRESS");
+    if (SameText(name, "PROGRESS")) {
+        if (FProgress) {
+            FProgress->SetDetail(value.AsString());
+            PumpProgress();
+        }
+        return true;
+    }
+    return false;
 }
 
 // ---- the report's public operation ----------------------------------------------------------

@@ -19,6 +19,7 @@
 #include "VNEngine.h"
 #include "VNStandardViews.h"
 #include "VNViewFactory.h"
+#include "VNWindowServices.h"
 
 #include "platform/Locale.h"
 
@@ -41,6 +42,22 @@ void TVNReport::Clear() {
     Pages.Clear();
     Dictionary.Clear();
     ReportInfo = TVNReportInfo{};
+}
+
+void TVNReport::PreviewReport() {
+    try {
+        taoda = false;
+        // The build's progress window closes when the build ends. A build that failed has shown
+        // its error and cleared the pages: an empty preview after it would only confuse.
+        if (BuildReport()) PreviewBuiltReport();
+    } catch (const std::exception& e) {
+        VNShowMessage(VNText(TVNText::UnexpectedError) + e.what(), VNText(TVNText::ErrorCaption),
+                      TVNMessageKind::Error);
+    }
+}
+
+void TVNReport::PreviewBuiltReport() {
+    if (IVNWindowServices* services = VNWindowServices()) services->ShowPreview(*this);
 }
 
 void TVNReport::SelectPrinter(const AnsiString& name) {

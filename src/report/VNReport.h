@@ -104,7 +104,9 @@ public:
     std::function<void(TVNPage* page)> OnManualBuild;
     std::function<void(TVNEMFPages* pages, int pageNo, TVNView* view)> OnObjectClick;
     std::function<void(TVNView* view, int& cursor)> OnMouseOverObject;
-    std::function<void(TVNReport*sender)> OnCustomizeObject, OnLoadReportSetting, OnSaveReportSetting;
+    std::function<void(TVNReport*sender)> OnLoadReportSetting, OnSaveReportSetting;
+    // A dialog page offers each of its non-visual controls before its form is shown.
+    std::function<void(TVNView* sender)> OnCustomizeObject;
 
     // State.
     TVNReportInfo ReportInfo;
@@ -149,6 +151,11 @@ public:
     // Builds every page into the prepared pages (EMFPages); never throws. False when no page
     // was built (empty data, an error - shown once - or a stop).
     virtual bool BuildReport();
+    // Builds and shows the built pages in the preview; an exception on the way is shown as
+    // "异常错误,原因:" and its message, never thrown.
+    void PreviewReport();
+    // Shows the built pages in the preview window (the installed window services).
+    void PreviewBuiltReport();
 
     // The message of the last load (empty after a clean load).
     AnsiString LoadMessage;

@@ -20,6 +20,13 @@ const AnsiString& VNText(TVNText id) {
             "计算时发生错误",
             "报表:",
             "对象:",
+            "正在准备报表",
+            "进行第一次处理:",
+            "正在处理页:",
+            "从",
+            "正在打印页:",
+            "取消",
+            "异常错误,原因:",
         };
         static_assert(sizeof(utf8) / sizeof(utf8[0]) == std::size_t(TVNText::Count));
         std::array<AnsiString, std::size_t(TVNText::Count)> t;

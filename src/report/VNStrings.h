@@ -19,6 +19,13 @@ enum class TVNText {
     BuildError,        // "计算时发生错误" (first line of a failed build's error text)
     ReportLabel,       // "报表:" (before the report's file name in that text)
     ObjectLabel,       // "对象:" (before the failing view's name in that text)
+    PreparingReport,   // "正在准备报表" (caption of the build's progress window)
+    FirstPassLabel,    // "进行第一次处理:"
+    PageLabel,         // "正在处理页:"
+    OfTotal,           // "从" (between the page number and the total page count)
+    PrintingLabel,     // "正在打印页:"
+    CancelButton,      // "取消"
+    UnexpectedError,   // "异常错误,原因:" (an exception escaping a preview)
     Count
 };
 
