@@ -312,7 +312,9 @@ void TVNBuildEngine::RunDialogPage(TVNPage& page) {
     // The activation script runs once, before the form shows; it may decide the result itself.
     RunScript(&page, 0, nullptr);
     IVNWindowServices* services = VNWindowServices();
-    if (!Stopped() && services && page.Visible && !visual.empty() && FModalResult == mrNone) {
+    // The final pass of a double-pass build keeps the answers given in the first pass: asking
+    // the user the same questions twice would only invite different answers.
+    if (!Stopped() && services && page.Visible && !visual.empty() && FModalResult == mrNone && !FDoubleFinal) {
         TVNDialogPageForm form;
         form.Caption = page.Caption;
         form.BorderStyle = page.BorderStyle;

@@ -236,6 +236,22 @@ TEST(BuildWindows, DialogPagesShowTheirFormFirstAndCancelEndsTheBuild) {
     }
 }
 
+TEST(BuildWindows, ADoublePassBuildAsksOnlyOnce) {
+    RegisterTestControls();
+    TWindowsScope scope;
+    TEngineFixture f(TEngineFixture::Rows(5));
+    ThreePageList(f);
+    TVNPage& dialog = AddDialogPage(f, "Form");
+    AddControl<TTestEditControl>(dialog, "Edit1");
+    // The activation script still runs in both passes: report variables start empty in each.
+    dialog.OnBeforePrint = {"Runs := 'yes';"};
+    f.Report.FindObject("Row")->Memo = {"[name] [Runs]"};
+    f.Report.DoublePass = true;
+    ASSERT_TRUE(f.Report.BuildReport());
+    EXPECT_EQ(scope.Windows.Forms.size(), 1u);
+    EXPECT_EQ(f.Texts(0, "Row").front(), "r1 yes");
+}
+
 TEST(BuildWindows, CancelOnOneDialogPageShowsNoFurtherDialogPage) {
     RegisterTestControls();
     TWindowsScope scope;
