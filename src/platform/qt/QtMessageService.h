@@ -11,6 +11,7 @@
 #include "platform/MessageService.h"
 
 #include <QPointer>
+#include <QWidget>
 #include <QString>
 
 class QWidget;

@@ -1,0 +1,24 @@
+// The Qt window services: each request opens the matching window of this folder.
+#include "VNQtWindowServices.h"
+
+#include "VNDialogPageWindow.h"
+#include "VNPreviewForm.h"
+#include "VNProgressForm.h"
+
+std::unique_ptr<IVNProgressWindow> TVNQtWindowServices::OpenProgress(const AnsiString& caption) {
+    return std::make_unique<TVNProgressForm>(caption);
+}
+
+int TVNQtWindowServices::ShowDialogPage(const TVNDialogPageForm& form) {
+    TVNDialogPageWindow window(form);
+    return window.Run();
+}
+
+void TVNQtWindowServices::ShowPreview(TVNReport& report) {
+    TVNPreviewForm::Preview(report);
+}
+
+void InstallVNQtWindowServices() {
+    static TVNQtWindowServices services;
+    SetVNWindowServices(&services);
+}

@@ -1,0 +1,63 @@
+// vnreport preview REPORT.vnf [--data NAME=FILE.csv|sqlite:PATH:SELECT ...] [--var NAME=VALUE ...]
+// Loads a report with its data exactly as `render` does, then builds and previews it in windows:
+// the build's progress window, the forms of its dialog pages and the page viewer. Messages show as
+// boxes. The command returns when the preview is closed: 0 when pages were built, 1 otherwise.
+// It runs on the desktop's display; QT_QPA_PLATFORM chooses another (offscreen for scripts).
+#include "CommandRegistry.h"
+#include "ReportLoading.h"
+
+#include "report/VNEMFPages.h"
+#include "report/VNEngine.h"
+#include "report/output/VNQtWindowServices.h"
+
+#include <QApplication>
+#include <QScreen>
+
+#include "platform/MessageService.h"
+#include "platform/qt/QtMessageService.h"
+
+#include <cstdio>
+
+namespace {
+
+int Usage() {
+    std::fprintf(stderr, "usage: vnreport preview REPORT.vnf " VN_DATA_OPTIONS_USAGE "\n");
+    return 2;
+}
+
+int RunPreview(int argc, char** argv) {
+    if (argc < 2) return Usage();
+    const std::string reportFile = argv[1];
+    TReportSources sources;
+    for (int i = 2; i < argc; ++i)
+        if (!sources.ParseOption(argc, argv, i)) return Usage();
+
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication app(qtArgc, qtArgv);
+    // Report pixels are screen pixels: the page is shown at 100 % on this screen.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) ScreenDPI = qRound(screen->logicalDotsPerInchX());
+    TMeasureCanvasScope measure(ScreenDPI);
+
+    TQtMessageService messages;
+    TMessageServiceScope messageScope(messages);
+    TVNQtWindowServicesScope windows;
+
+    // The same owner name as `render`, so that a report finds its data sets the same way.
+    TLoadedReport loaded("Render");
+    if (!loaded.Load(reportFile, sources)) return 1;
+    TVNReport& report = loaded.Report;
+    report.PreviewReport();
+    // A report that asks for a non-modal preview leaves its window open: wait until it closes.
+    bool windowOpen = false;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        windowOpen = windowOpen || w->isVisible();
+    if (windowOpen) app.exec();
+    // The closed window deletes itself later; it must go while the report it shows still lives.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return report.EMFPages->Count() > 0 ? 0 : 1;
+}
+
+TCommandRegistrar reg("preview", "preview REPORT.vnf " VN_DATA_OPTIONS_USAGE, &RunPreview);
+
+} // namespace

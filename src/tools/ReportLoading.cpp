@@ -1,0 +1,210 @@
+// The shared loading of the report commands: option parsing, CSV and SQLite data sources typed by
+// content, and the measuring canvas. CSV files follow RFC 4180 (commas, doubled quotes inside
+// quoted fields, CR LF or LF rows, an optional UTF-8 byte order mark).
+#include "ReportLoading.h"
+
+#include "report/VNMemoLayout.h"
+#include "report/expr/VNEvalContext.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using TTable = std::vector<std::vector<std::string>>; // header row first, UTF-8
+
+// RFC 4180 style: commas, double quotes doubled inside quoted fields, CR LF or LF rows.
+bool ReadCsv(const std::string& fileName, TTable& rows) {
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in) return false;
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    std::string text = buffer.str();
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
+    std::vector<std::string> row;
+    std::string field;
+    bool quoted = false, any = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"')
+                field += '"', ++i;
+            else if (c == '"')
+                quoted = false;
+            else
+                field += c;
+        } else if (c == '"') {
+            quoted = any = true;
+        } else if (c == ',') {
+            row.push_back(std::move(field));
+            field.clear();
+            any = true;
+        } else if (c == '\n' || c == '\r') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            if (any || !field.empty()) row.push_back(std::move(field));
+            if (!row.empty()) rows.push_back(std::move(row));
+            row.clear();
+            field.clear();
+            any = false;
+        } else {
+            field += c;
+            any = true;
+        }
+    }
+    if (any || !field.empty()) row.push_back(std::move(field));
+    if (!row.empty()) rows.push_back(std::move(row));
+    return !rows.empty();
+}
+
+bool ReadSqlite(const std::string& path, const std::string& select, TTable& rows, std::string& error) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        error = db ? sqlite3_errmsg(db) : "cannot open";
+        sqlite3_close(db);
+        return false;
+    }
+    sqlite3_stmt* st = nullptr;
+    bool ok = sqlite3_prepare_v2(db, select.c_str(), -1, &st, nullptr) == SQLITE_OK;
+    if (ok) {
+        std::vector<std::string> header;
+        for (int c = 0; c < sqlite3_column_count(st); ++c)
+            header.push_back(sqlite3_column_name(st, c));
+        rows.push_back(header);
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            std::vector<std::string> row;
+            for (int c = 0; c < int(header.size()); ++c) {
+                const unsigned char* t = sqlite3_column_text(st, c);
+                row.push_back(t ? reinterpret_cast<const char*>(t) : "");
+            }
+            rows.push_back(std::move(row));
+        }
+        ok = rc == SQLITE_DONE;
+    }
+    if (!ok) error = sqlite3_errmsg(db);
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return ok;
+}
+
+bool IsInteger(const std::string& s) {
+    std::size_t i = (s[0] == '-' || s[0] == '+') ? 1 : 0;
+    if (i >= s.size() || s.size() - i > 18) return false;
+    for (; i < s.size(); ++i)
+        if (s[i] < '0' || s[i] > '9') return false;
+    return true;
+}
+
+bool IsNumber(const std::string& s) {
+    char* end = nullptr;
+    std::strtod(s.c_str(), &end);
+    return end && *end == '\0' && end != s.c_str();
+}
+
+// A data set typed by content.
+std::unique_ptr<TMemDataSet> MakeDataSet(const TTable& rows) {
+    auto ds = std::make_unique<TMemDataSet>();
+    const std::vector<std::string>& header = rows.front();
+    std::vector<TFieldType> types;
+    for (std::size_t c = 0; c < header.size(); ++c) {
+        bool ints = true, numbers = true, any = false;
+        for (std::size_t r = 1; r < rows.size(); ++r) {
+            if (c >= rows[r].size() || rows[r][c].empty()) continue;
+            any = true;
+            ints = ints && IsInteger(rows[r][c]);
+            numbers = numbers && IsNumber(rows[r][c]);
+        }
+        TFieldType t = !any      ? TFieldType::String
+                       : ints    ? TFieldType::Integer
+                       : numbers ? TFieldType::Float
+                                 : TFieldType::String;
+        types.push_back(t);
+        ds->AddField(Utf8ToAnsi(header[c]), t, t == TFieldType::String ? 255 : 0);
+    }
+    ds->Open();
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        std::vector<Value> values;
+        for (std::size_t c = 0; c < header.size(); ++c) {
+            const std::string cell = c < rows[r].size() ? rows[r][c] : std::string();
+            if (cell.empty() && types[c] != TFieldType::String)
+                values.push_back(Value::Null());
+            else if (types[c] == TFieldType::Integer)
+                values.push_back(Value::Integer(std::strtoll(cell.c_str(), nullptr, 10)));
+            else if (types[c] == TFieldType::Float)
+                values.push_back(Value::Float(std::strtod(cell.c_str(), nullptr)));
+            else
+                values.push_back(Value(Utf8ToAnsi(cell)));
+        }
+        ds->AppendRecord(values);
+    }
+    ds->First();
+    return ds;
+}
+
+} // namespace
+
+bool TReportSources::ParseOption(int argc, char** argv, int& i) {
+    const std::string a = argv[i];
+    if (a != "--data" && a != "--var") return false;
+    const std::string value = i + 1 < argc ? argv[++i] : std::string();
+    const auto eq = value.find('=');
+    if (eq == std::string::npos || eq == 0) return false;
+    (a == "--data" ? Data : Vars).emplace_back(value.substr(0, eq), value.substr(eq + 1));
+    return true;
+}
+
+bool TLoadedReport::Load(const std::string& reportFile, const TReportSources& sources,
+                         const std::function<void()>& onLoadFailed) {
+    if (!Report.LoadReportFile(reportFile) || !Report.LoadMessage.empty()) {
+        if (onLoadFailed) onLoadFailed();
+        std::fprintf(stderr, "vnreport: cannot load %s\n", reportFile.c_str());
+        return false;
+    }
+    Report.Owner = &FOwner;
+    for (const auto& [name, source] : sources.Data) {
+        TTable rows;
+        std::string error;
+        bool ok;
+        if (source.rfind("sqlite:", 0) == 0) {
+            const auto colon = source.find(':', 7);
+            ok = colon != std::string::npos &&
+                 ReadSqlite(source.substr(7, colon - 7), source.substr(colon + 1), rows, error);
+        } else {
+            ok = ReadCsv(source, rows);
+        }
+        if (!ok) {
+            std::fprintf(stderr, "vnreport: cannot read data %s %s\n", source.c_str(), error.c_str());
+            return false;
+        }
+        FTables.push_back(MakeDataSet(rows));
+        auto ds = std::make_unique<TVNDBDataSet>(&FOwner, Utf8ToAnsi(name));
+        ds->SetDataSet(FTables.back().get());
+        FDatasets.push_back(std::move(ds));
+    }
+    for (const auto& [name, value] : sources.Vars)
+        EngineVariables().SetVariable(Utf8ToAnsi(name), Value(Utf8ToAnsi(value)));
+    return true;
+}
+
+static QImage ScratchImage(int dpi) {
+    QImage scratch(8, 8, QImage::Format_RGB32);
+    const int dotsPerMeter = int(dpi / 0.0254 + 0.5);
+    scratch.setDotsPerMeterX(dotsPerMeter);
+    scratch.setDotsPerMeterY(dotsPerMeter);
+    return scratch;
+}
+
+TMeasureCanvasScope::TMeasureCanvasScope(int dpi) : FScratch(ScratchImage(dpi)), FPainter(&FScratch) {
+    FCanvas = std::make_unique<TQtCanvas>(&FPainter, dpi, dpi);
+    SetVNMeasureCanvas(FCanvas.get());
+}
+
+TMeasureCanvasScope::~TMeasureCanvasScope() {
+    SetVNMeasureCanvas(nullptr);
+    FCanvas.reset();
+    FPainter.end();
+}

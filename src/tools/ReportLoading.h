@@ -1,0 +1,65 @@
+// What the commands that build a report share: the "--data" and "--var" options, loading the
+// report file with its data sets and variables, and the canvas memos are measured with. Data
+// sets come from UTF-8 CSV files with a header row or from a SELECT on an SQLite file; a column
+// whose values are all whole numbers becomes an integer field, all numbers a float field,
+// anything else text.
+#pragma once
+
+#include "report/VNReport.h"
+#include "report/expr/VNDataset.h"
+
+#include "platform/MemDataSet.h"
+#include "platform/qt/QtCanvas.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#define VN_DATA_OPTIONS_USAGE "[--data NAME=FILE.csv|sqlite:PATH:SELECT ...] [--var NAME=VALUE ...]"
+
+struct TReportSources {
+    std::vector<std::pair<std::string, std::string>> Data, Vars; // NAME, SOURCE / NAME, VALUE
+
+    // Takes "--data NAME=SOURCE" or "--var NAME=VALUE" at argv[i], leaving i on its value; false
+    // when argv[i] is neither option or its value has no "NAME=".
+    bool ParseOption(int argc, char** argv, int& i);
+};
+
+// A report loaded from its file, with the data sets it was given (owned here, named as given)
+// and the engine-wide variables set.
+class TLoadedReport {
+public:
+    explicit TLoadedReport(const char* ownerName) : FOwner(nullptr, ownerName) {}
+
+    // False, after printing why to stderr, when the report or a data source cannot be read.
+    // When the report file itself fails, onLoadFailed runs first (to show what the loader said).
+    bool Load(const std::string& reportFile, const TReportSources& sources,
+              const std::function<void()>& onLoadFailed = {});
+
+    TVNReport Report;
+
+private:
+    TVNComponent FOwner;
+    std::vector<std::unique_ptr<TMemDataSet>> FTables;
+    std::vector<std::unique_ptr<TVNDBDataSet>> FDatasets;
+};
+
+// Memos are measured with the fonts they are drawn with: a canvas on a scratch image at the given
+// resolution is the engine's measuring canvas while this lives. Needs a Qt GUI application.
+class TMeasureCanvasScope {
+public:
+    explicit TMeasureCanvasScope(int dpi = 96);
+    ~TMeasureCanvasScope();
+    TMeasureCanvasScope(const TMeasureCanvasScope&) = delete;
+    TMeasureCanvasScope& operator=(const TMeasureCanvasScope&) = delete;
+
+private:
+    QImage FScratch;
+    QPainter FPainter;
+    std::unique_ptr<TQtCanvas> FCanvas;
+};
