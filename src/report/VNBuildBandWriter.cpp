@@ -184,13 +184,12 @@ void TVNBuildEngine::WriteView(TVNView* view, TVNBand* band, int y) {
         return;
     }
     const int keepLeft = view->Left, keepTop = view->Top, keepWidth = view->Width;
-    const AnsiString keepTag = view->Tag;
     bool split = memo && memo->DrawMode == 2;
     if (memo) {
         // A memo writes itself: evaluation (unless measured), highlight, Tag, band alignment,
         // suppressing, merging and splitting are the memo layout's rules.
         try {
-            view->Left = bp.CurX + view->Left - bp.Page->LeftMarginPx();
+            view->Left = bp.CurX + view->Left - bp.LeftMarginPx;
             view->Top = y + view->Top;
             WriteViewRecord(view);
         } catch (const std::exception& e) {
@@ -207,6 +206,7 @@ void TVNBuildEngine::WriteView(TVNView* view, TVNBand* band, int y) {
         FCurrentView = keepView;
         return;
     }
+    const AnsiString keepTag = view->Tag;
     try {
         view->ApplyBandAlign();
         if (!memo || memo->DrawMode == 0) EvaluateView(view);
@@ -218,7 +218,7 @@ void TVNBuildEngine::WriteView(TVNView* view, TVNBand* band, int y) {
         } else if (!Stopped()) {
             if (view->Tag.find('[') != AnsiString::npos) view->Tag = view->ExpandTag(view->Tag);
             const int bandHeight = band->CalculatedHeight >= 0 ? band->CalculatedHeight : band->Height;
-            view->Left = bp.CurX + view->Left - bp.Page->LeftMarginPx();
+            view->Left = bp.CurX + view->Left - bp.LeftMarginPx;
             view->Top = y + view->Top;
             if (view->BandAlign == 5) view->Top = y + bandHeight - view->Height;
             if (view->BandAlign == 6) view->Top = y;

@@ -314,7 +314,8 @@ void TVNBuildEngine::RunDialogPage(TVNPage& page) {
     IVNWindowServices* services = VNWindowServices();
     // The final pass of a double-pass build keeps the answers given in the first pass: asking
     // the user the same questions twice would only invite different answers.
-    if (!Stopped() && services && page.Visible && !visual.empty() && FModalResult == mrNone && !FDoubleFinal) {
+    if (!Stopped() && services && page.Visible && !visual.empty() && FModalResult == mrNone &&
+        !FDoubleFinal) {
         TVNDialogPageForm form;
         form.Caption = page.Caption;
         form.BorderStyle = page.BorderStyle;
@@ -369,7 +370,7 @@ void TVNBuildEngine::BuildPage(TVNPageBuild& bp) {
     if (continuing && FSavedCurY == FSavedBottom) continuing = false;
     bp.CurBottom = continuing ? FSavedBottom : PageBottom(bp);
     bp.ColumnNo = 0;
-    bp.CurX = page.LeftMarginPx();
+    bp.CurX = bp.LeftMarginPx = page.LeftMarginPx();
     bp.RowCounter = 0;
     bp.LastBand = nullptr;
     if (!continuing) {
@@ -409,7 +410,7 @@ void TVNBuildEngine::BuildPage(TVNPageBuild& bp) {
     FSavedCurY = bp.Columns > 1 ? PageBottom(bp) : bp.CurY;
     FSavedBottom = bp.CurBottom;
     bp.ColumnNo = 0;
-    bp.CurX = page.LeftMarginPx();
+    bp.CurX = bp.LeftMarginPx = page.LeftMarginPx();
     if (!FReport.OnManualBuild && !Stopped()) FinishPage(true);
     if (FReport.OnEndPage) FReport.OnEndPage(FPageNo);
     if (FMaster != &FReport && FMaster->OnEndPage) FMaster->OnEndPage(FPageNo);
@@ -427,7 +428,7 @@ void TVNBuildEngine::FinishPage(bool atEnd) {
             return;
     }
     bp.ColumnNo = 0;
-    bp.CurX = bp.Page->LeftMarginPx();
+    bp.CurX = bp.LeftMarginPx = bp.Page->LeftMarginPx();
     const bool onFirst = atEnd || (footer && (footer->View->Flags & bfOnFirstPage));
     if (FPageNo > FBasePageCount || onFirst) {
         while (FPageNo < FPages->Count() && !Stopped()) {
@@ -455,7 +456,7 @@ void TVNBuildEngine::NewPage() {
     AddBuiltPage();
     bp.CurBottom = PageBottom(bp);
     bp.ColumnNo = 0;
-    bp.CurX = bp.Page->LeftMarginPx();
+    bp.CurX = bp.LeftMarginPx = bp.Page->LeftMarginPx();
     for (auto& b : bp.Bands) {
         b->FirstPrintY = -1;
         b->InColumnRow = false;

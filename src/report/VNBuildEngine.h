@@ -58,6 +58,7 @@ struct TVNPageBuild {
     bool SummaryPrinting = false;
     int Columns = 1;
     int ColumnWidthPx = 0, ColumnGapPx = 0;
+    int LeftMarginPx = 0; // the page's left margin, converted once: every written view needs it
     // Subreport pages (the cross-tab and subreport printer uses these).
     bool IsSubReportPage = false;
     TVNPageBuild* ParentPage = nullptr;

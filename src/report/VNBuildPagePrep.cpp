@@ -272,6 +272,7 @@ void TVNBuildEngine::PreparePage(TVNPageBuild& bp) {
     // 14. Page columns.
     bp.Columns = page.Columns < 1 ? 1 : page.Columns;
     bp.ColumnGapPx = RoundToIntClamped(MMToPixels(page.ColumnGap / 1000.0));
+    bp.LeftMarginPx = page.LeftMarginPx();
     bp.ColumnWidthPx = (page.PaperWidthPx() - page.RightMarginPx() - page.LeftMarginPx() -
                         bp.ColumnGapPx * (bp.Columns - 1)) /
                        bp.Columns;

@@ -159,7 +159,8 @@ void TVNBuildEngine::SetError(TVNView* view, const AnsiString& message) {
 }
 
 void TVNBuildEngine::RunScript(const void* owner, int which, TVNView* errorView) {
-    if (!owner || Stopped()) return;
+    // Most reports carry no scripts at all: no look-up then for every printed view.
+    if (!owner || FScripts.empty() || Stopped()) return;
     auto it = FScripts.find(owner);
     if (it == FScripts.end()) return;
     const auto& list = which ? it->second.After : it->second.Before;

@@ -49,9 +49,23 @@ void TVNEMFPages::Clear() {
 void TVNEMFPages::ClearAll() {
     FPages.clear();
     FBackgrounds.clear();
+    FCurrentBackground = -1;
 }
 
 void TVNEMFPages::AddBackground(int left, int top, const TVNPicture& picture, int width, int height) {
+    // The engine adds a design page's background at every start of that page's output: again for
+    // each record of a multiple report and again in the final pass. An equal entry is shared
+    // instead of copied, so the list does not grow with the data (pages find their background
+    // by a byte index, which a long list would overflow).
+    for (std::size_t i = 0; i < FBackgrounds.size(); ++i) {
+        const TVNBkPicture& known = *FBackgrounds[i];
+        if (known.Left == left && known.Top == top && known.Width == width && known.Height == height &&
+            known.Picture == picture) {
+            FCurrentBackground = int(i);
+            return;
+        }
+    }
+    FCurrentBackground = BackgroundCount();
     auto bk = std::make_unique<TVNBkPicture>();
     bk->Left = left;
     bk->Top = top;
@@ -87,7 +101,7 @@ TVNPreparedPage& TVNEMFPages::AddPage(TVNPage& designPage) {
     rec->Metrics = designPage.Metrics;
     rec->BackgroundIndex =
         designPage.ShowBackPicture && !designPage.BackGround.Empty() && BackgroundCount() > 0
-            ? std::uint8_t(BackgroundCount() - 1)
+            ? std::uint8_t(FCurrentBackground >= 0 ? FCurrentBackground : BackgroundCount() - 1)
             : 255;
     int designIndex = FReport ? FReport->Pages.IndexOf(&designPage) : -1;
     rec->DesignPageNo = std::uint8_t(designIndex + 1);

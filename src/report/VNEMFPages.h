@@ -103,4 +103,5 @@ private:
     TVNReport* FReport;
     std::vector<std::unique_ptr<TVNPreparedPage>> FPages;
     std::vector<std::unique_ptr<TVNBkPicture>> FBackgrounds;
+    int FCurrentBackground = -1; // the entry the last AddBackground named; -1: the last entry
 };

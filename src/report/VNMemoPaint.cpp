@@ -343,8 +343,9 @@ void TVNMemoView::WriteToPage(TVNStream& s) {
         UnscaleAfterPaint();
     }
 
-    // The Tag's brackets are plain text: no display format applies to them.
-    {
+    // The Tag's brackets are plain text: no display format applies to them. A Tag without any
+    // "[" byte comes out of the bracket rule unchanged, so most memos skip it.
+    if (Tag.find('[') != AnsiString::npos) {
         const std::int32_t keepFormat = Format;
         const AnsiString keepFormatText = FormatText;
         Format = 0;

@@ -3,9 +3,9 @@
 
 #include "VNBand.h"
 #include "VNEngine.h"
+#include "VNReport.h"
 #include "expr/VNDataset.h"
 #include "expr/VNFormat.h"
-#include "VNReport.h"
 
 #include "platform/Locale.h"
 
@@ -163,28 +163,34 @@ void TVNMemoView::UnscaleAfterPaint() {
 }
 
 void TVNMemoView::WriteToStream(TVNStream& s) {
-    TVNView::WriteToStream(s);
-    s.WriteStr(Font.Name);
-    TVNRecordBytes b; // fixed-size fields go out in one call each side of the condition
-    b.I32(Font.Size);
-    b.U16(std::uint16_t(Font.Style));
-    b.I32(std::int32_t(Font.Color));
-    b.I32(Adjust);
-    b.U16(std::uint16_t(Font.Charset));
-    if (!IsPrinting) {
-        b.U16(std::uint16_t(HighlightFontStyle));
-        b.I32(std::int32_t(HighlightFontColor));
-        b.I32(std::int32_t(HighlightFillColor));
-        b.WriteTo(s);
-        s.WriteStr(HighlightCondition);
+    // The common part and the memo's tail go out together: one stream write per record.
+    TVNRecordWriter w(s);
+    WriteViewFields(w);
+    w.Str(Font.Name);
+    {
+        TVNRecordWriter::TFieldRun f(w, 16);
+        f.I32(Font.Size);
+        f.U16(std::uint16_t(Font.Style));
+        f.I32(std::int32_t(Font.Color));
+        f.I32(Adjust);
+        f.U16(std::uint16_t(Font.Charset));
     }
-    b.I32(CharSpacing);
-    b.I32(LineSpacing);
-    b.Byte(RotationType);
-    b.Byte(ScaleFontType);
-    b.U16(FontScaleWidth);
-    b.WriteTo(s);
-    s.WriteStr(MasterMemoView);
+    if (!IsPrinting) {
+        w.U16(std::uint16_t(HighlightFontStyle));
+        w.I32(std::int32_t(HighlightFontColor));
+        w.I32(std::int32_t(HighlightFillColor));
+        w.Str(HighlightCondition);
+    }
+    {
+        TVNRecordWriter::TFieldRun f(w, 12);
+        f.I32(CharSpacing);
+        f.I32(LineSpacing);
+        f.Byte(RotationType);
+        f.Byte(ScaleFontType);
+        f.U16(FontScaleWidth);
+    }
+    w.Str(MasterMemoView);
+    w.Flush();
 }
 
 void TVNMemoView::ReadFromStream(TVNStream& s) {

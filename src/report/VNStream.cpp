@@ -170,25 +170,62 @@ TVNStrings TVNStream::ReadStrList() {
     return lines;
 }
 
+// One encoder for texts: the record writer's, so records and single texts cannot drift apart.
 void TVNStream::WriteStr(std::string_view s) {
-    if (s.size() > VNMaxStrLength) s = s.substr(0, VNMaxStrLength);
-    WriteUInt16(std::uint16_t(s.size()));
-    WriteBytes(s);
-    WriteByte(0);
+    TVNRecordWriter w(*this);
+    w.Str(s);
+    w.Flush();
 }
 
 void TVNStream::WriteStrList(const TVNStrings& lines) {
-    std::size_t count = lines.size() > VNMaxStrLength ? VNMaxStrLength : lines.size();
-    WriteUInt16(std::uint16_t(count));
-    for (std::size_t i = 0; i < count; ++i) {
-        std::string_view s = lines[i];
-        if (s.size() > VNMaxStrLength) s = s.substr(0, VNMaxStrLength);
-        WriteUInt16(std::uint16_t(s.size()));
-        WriteBytes(s);
-        if (i + 1 < count) WriteByte(13);
-    }
-    WriteByte(0);
+    TVNRecordWriter w(*this);
+    w.StrList(lines);
+    w.Flush();
 }
+
+// ---- record writer ------------------------------------------------------------------------------
+
+void TVNRecordWriter::Bytes(std::string_view bytes) {
+    if (bytes.size() > Capacity - FSize) {
+        Flush();
+        if (bytes.size() > Capacity) {
+            FStream.WriteBytes(bytes);
+            return;
+        }
+    }
+    if (bytes.empty()) return;
+    std::memcpy(FData + FSize, bytes.data(), bytes.size());
+    FSize += bytes.size();
+}
+
+// The general way of Text: the length is cut to 16 bits, what is gathered is passed on when the
+// text does not fit after it, and a text longer than the whole buffer goes in parts.
+void TVNRecordWriter::LongText(std::string_view s, char end) {
+    if (s.size() > VNMaxStrLength) s = s.substr(0, VNMaxStrLength);
+    if (s.size() + 3 <= Capacity) {
+        Flush();
+        Text(s, end);
+        return;
+    }
+    U16(std::uint16_t(s.size()));
+    Bytes(s);
+    Byte(std::uint8_t(end));
+}
+
+// Lines are parted by 13 and the list closed by 0; more than 0xFFFF lines keep the first 0xFFFF.
+void TVNRecordWriter::StrList(const TVNStrings& lines) {
+    const std::size_t count = lines.size() > VNMaxStrLength ? VNMaxStrLength : lines.size();
+    U16(std::uint16_t(count));
+    if (count == 0) {
+        Byte(0);
+        return;
+    }
+    // Each line but the last is followed by 13; the last line's end byte is the list's closing 0.
+    for (std::size_t i = 0; i < count; ++i)
+        Text(lines[i], i + 1 < count ? char(13) : char(0));
+}
+
+// ---- files --------------------------------------------------------------------------------------
 
 bool TVNStream::LoadFromFile(const std::string& fileName) {
     std::ifstream in(fileName, std::ios::binary);

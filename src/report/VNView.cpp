@@ -293,44 +293,51 @@ Value TVNView::CallMethod(const AnsiString& name, const Value& p1, const Value& 
 
 // ---- stream record ------------------------------------------------------------------------------
 
-// The fixed-size middle of the record is collected first and written in one call: the band
-// engine writes this record for every printed view.
+// The record is gathered by a record writer and reaches the stream in one write (a long text
+// aside): the band engine writes this record for every printed view.
 void TVNView::WriteToStream(TVNStream& s) {
-    s.WriteStr(Name);
-    TVNRecordBytes b;
-    b.Byte(10);
-    b.Byte(ClassFormatVersion);
-    b.I32(Left);
-    b.I32(Top);
-    b.I32(Width);
-    b.I32(Height);
-    b.U16(Flags);
-    b.I32(std::int32_t(Flags2));
-    for (int i = 0; i < 4; ++i) {
-        const TVNFrameLine& f = Frames()[i];
-        b.Byte(f.Visible);
-        b.Byte(f.Style);
-        b.I32(std::int32_t(f.Color));
-        b.I32(f.Width == 1.0f ? 1000 : RoundInt(double(f.Width) * 1000));
+    TVNRecordWriter w(s);
+    WriteViewFields(w);
+    w.Flush();
+}
+
+void TVNView::WriteViewFields(TVNRecordWriter& w) {
+    w.Str(Name);
+    {
+        TVNRecordWriter::TFieldRun f(w, 79);
+        f.Byte(10);
+        f.Byte(ClassFormatVersion);
+        f.I32(Left);
+        f.I32(Top);
+        f.I32(Width);
+        f.I32(Height);
+        f.U16(Flags);
+        f.I32(std::int32_t(Flags2));
+        for (int i = 0; i < 4; ++i) {
+            const TVNFrameLine& line = Frames()[i];
+            f.Byte(line.Visible);
+            f.Byte(line.Style);
+            f.I32(std::int32_t(line.Color));
+            f.I32(line.Width == 1.0f ? 1000 : RoundInt(double(line.Width) * 1000));
+        }
+        f.U16(DiagonalType);
+        f.I32(GapX);
+        f.I32(GapY);
+        f.I32(std::int32_t(FillColor));
+        f.Byte(BandAlign);
     }
-    b.U16(DiagonalType);
-    b.I32(GapX);
-    b.I32(GapY);
-    b.I32(std::int32_t(FillColor));
-    b.Byte(BandAlign);
-    b.WriteTo(s);
     if (!IsPrinting) {
-        s.WriteInt32(Format);
-        s.WriteStr(FormatText);
+        w.I32(Format);
+        w.Str(FormatText);
     }
-    s.WriteStrList(IsPrinting ? Memo1 : Memo);
+    w.StrList(IsPrinting ? Memo1 : Memo);
     if (!IsPrinting) {
-        s.WriteStrList(OnBeforePrint);
-        s.WriteStrList(OnAfterPrint);
-        s.WriteUInt16(Visible ? 0xFFFF : 0);
+        w.StrList(OnBeforePrint);
+        w.StrList(OnAfterPrint);
+        w.U16(Visible ? 0xFFFF : 0);
     }
-    s.WriteUInt16(Restrictions);
-    s.WriteStr(Tag);
+    w.U16(Restrictions);
+    w.Str(Tag);
 }
 
 void TVNView::ReadFromStream(TVNStream& s) {

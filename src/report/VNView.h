@@ -59,27 +59,6 @@ struct TVNFrameLine {
     friend bool operator==(const TVNFrameLine&, const TVNFrameLine&) = default;
 };
 
-// Up to 96 bytes of fixed-size record fields (little-endian, as TVNStream writes them), gathered
-// so that a record is appended with one stream call instead of one per field.
-struct TVNRecordBytes {
-    char Data[96];
-    std::size_t Size = 0;
-    void Byte(std::uint8_t v) { Data[Size++] = char(v); }
-    void U16(std::uint16_t v) {
-        Byte(std::uint8_t(v & 0xFF));
-        Byte(std::uint8_t(v >> 8));
-    }
-    void I32(std::int32_t v) {
-        const auto u = std::uint32_t(v);
-        for (int shift = 0; shift < 32; shift += 8)
-            Byte(std::uint8_t((u >> shift) & 0xFF));
-    }
-    void WriteTo(TVNStream& s) {
-        s.WriteBytes(std::string_view(Data, Size));
-        Size = 0;
-    }
-};
-
 // Evaluates the inside of one bracketed group to the text that replaces it.
 using TVNTextEvaluator = std::function<AnsiString(const AnsiString& expression)>;
 
@@ -212,6 +191,9 @@ protected:
     // String-list methods ("<LIST>.ADD" ...); returns true when the name was one of them.
     bool CallListMethod(const AnsiString& upperName, const AnsiString& listName, TVNStrings& list,
                         const Value& p1, Value& result);
+    // The common part of the record (what TVNView::WriteToStream writes), gathered into w so
+    // that a kind adding its own fields can hand the whole record to the stream at once.
+    void WriteViewFields(TVNRecordWriter& w);
     // Reads the frame fields of records before the frame lines existed.
     void ApplyOldFrameFields(int frameTyp, double frameWidth, TColor frameColor, int frameStyle);
 

@@ -119,3 +119,36 @@ TEST(Split, AMultipleReportRepeatsItsPagesPerRecordOfItsDataSet) {
         tops.push_back(w.Top);
     EXPECT_TRUE(std::is_sorted(tops.begin(), tops.end()));
 }
+
+TEST(Split, BackgroundsAreKeptOncePerDesignPageHoweverManyRecordsAndPasses) {
+    TEngineFixture f(TEngineFixture::Rows(1));
+    TMemDataSet heads;
+    heads.AddField("title", TFieldType::String, 10);
+    heads.Open();
+    for (int i = 0; i < 300; ++i)
+        heads.AppendRecord({Value("h" + std::to_string(i))});
+    TVNDBDataSet headSet(&f.Form, "Heads");
+    headSet.SetDataSet(&heads);
+    f.Report.ReportType = rtMultiple;
+    f.Report.Dataset = &headSet;
+    f.Report.DoublePass = true;
+    TVNPage& second = f.AddPage();
+    int pageNo = 0;
+    for (TVNPage* page : {f.Page, &second}) {
+        page->ShowBackPicture = true;
+        page->BackGround.Kind = pkBitmap;
+        page->BackGround.Data = "BM picture of page " + std::to_string(++pageNo);
+        AddBand(*page, "Title" + std::to_string(pageNo), bkTitle, 0, 700);
+        AddMemo(*page, "Head" + std::to_string(pageNo), 10, 5, 200, 20, {"[Heads.title]"});
+    }
+    ASSERT_TRUE(f.Report.BuildReport());
+    const TVNEMFPages& pages = *f.Report.EMFPages;
+    ASSERT_GE(pages.Count(), 300);
+    ASSERT_EQ(pages.BackgroundCount(), 2);
+    for (int i = 0; i < pages.Count(); ++i) {
+        const TVNPreparedPage& page = const_cast<TVNEMFPages&>(pages).Page(i);
+        const TVNBkPicture* bk = pages.Background(page.BackgroundIndex);
+        ASSERT_NE(bk, nullptr) << i;
+        EXPECT_EQ(bk->Picture.Data, "BM picture of page " + std::to_string(page.DesignPageNo)) << i;
+    }
+}

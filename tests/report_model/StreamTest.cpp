@@ -38,6 +38,38 @@ TEST(StreamPrimitives, TextAndListEncodings) {
     EXPECT_EQ(s.ReadStr(), "xy");
 }
 
+// Texts longer than the record buffer, or than a 16-bit length, after other fields of a record:
+// the bytes are those of the plain encoding, and a text over 65,535 bytes is cut to that length.
+TEST(StreamPrimitives, LongTextsInARecordKeepTheirEncoding) {
+    auto u16 = [](std::size_t n) { return std::string{char(n & 0xFF), char((n >> 8) & 0xFF)}; };
+    auto text = [&](const std::string& t, char end) {
+        const std::string kept = t.substr(0, VNMaxStrLength);
+        return u16(kept.size()) + kept + end;
+    };
+    const std::string shortLine(40, 'a'), overBuffer(600, 'b'), overLength(70000, 'c');
+    for (const TVNStrings& list : {TVNStrings{shortLine, overBuffer, shortLine}, TVNStrings{overLength, "d"},
+                                   TVNStrings(300, shortLine)}) {
+        std::string expected = std::string("\x07", 1) + u16(list.size());
+        for (std::size_t i = 0; i < list.size(); ++i)
+            expected += text(list[i], i + 1 < list.size() ? '\x0D' : '\0');
+        if (list.empty()) expected += '\0';
+        expected += text(overBuffer, '\0');
+
+        TVNStream s;
+        TVNRecordWriter w(s);
+        w.Byte(7);
+        w.StrList(list);
+        w.Str(overBuffer);
+        w.Flush();
+        ASSERT_EQ(s.Data(), expected) << list.size();
+        s.Seek(1);
+        TVNStrings back = s.ReadStrList();
+        ASSERT_EQ(back.size(), list.size());
+        for (std::size_t i = 0; i < list.size(); ++i)
+            EXPECT_EQ(back[i], list[i].substr(0, VNMaxStrLength));
+    }
+}
+
 TEST(StreamPrimitives, OldZeroTerminatedTexts) {
     TVNStream s(std::string("abc\0line1\rline2\r\0", 17));
     s.Version = 22;

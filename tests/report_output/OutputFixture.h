@@ -7,8 +7,8 @@
 #include "report/output/VNQtWindowServices.h"
 
 #include <QApplication>
-#include <QWidget>
 #include <QTimer>
+#include <QWidget>
 
 #include <functional>
 #include <memory>
