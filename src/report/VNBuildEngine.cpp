@@ -49,6 +49,8 @@ TVNBuildEngine::TVNBuildEngine(TVNReport& report, TVNReport* master)
     FContext.Report = &report;
     FInterpretator = std::make_unique<TInterpretator>(FContext, &report);
     FInterpretator->StopFlag = &FTerminated;
+    // A script that loops long still lets the progress window's Cancel through.
+    FInterpretator->OnLongRun = [this] { PumpProgress(); };
 }
 
 TVNBuildEngine::~TVNBuildEngine() = default;

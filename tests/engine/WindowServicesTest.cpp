@@ -176,6 +176,17 @@ TEST(BuildWindows, CancelInTheProgressWindowStopsTheBuildWithoutPagesOrMessage) 
     EXPECT_LT(scope.Windows.Log.Labels.size(), 4u); // it stopped at the next check
 }
 
+TEST(BuildWindows, CancelReachesAScriptThatLoopsForever) {
+    TWindowsScope scope;
+    scope.Windows.CancelAfterPumps = 3;
+    TEngineFixture f(TEngineFixture::Rows(3));
+    ThreePageList(f);
+    f.Report.FindObject("Row")->OnBeforePrint = {"begin n := 0; while n >= 0 do n := n + 1 end"};
+    EXPECT_FALSE(f.Report.BuildReport());
+    EXPECT_EQ(f.PageCount(), 0);
+    EXPECT_TRUE(f.Messages.Texts().empty());
+}
+
 TEST(BuildWindows, ProgressAssignedByAScriptShowsOnTheSecondLine) {
     TWindowsScope scope;
     TEngineFixture f(TEngineFixture::Rows(3));
