@@ -58,7 +58,7 @@ int TVNBuildEngine::MeasureBand(TVNBand* band) {
             if (!s) continue;
             FCurrentView = v;
             try {
-                height = std::max(height, v->Top + s->MeasureHeight());
+                height = std::max(height, ClampCoordinate(std::int64_t(v->Top) + s->MeasureHeight()));
             } catch (const std::exception& e) {
                 SetError(v, e.what());
             }

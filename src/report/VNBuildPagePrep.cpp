@@ -27,7 +27,14 @@ TVNBand* TVNBuildEngine::NewBand(TVNPageBuild& bp, TVNBandView& view) {
         band->FormNewPage = false;
         view.Flags &= std::uint16_t(~bfBreaked);
     }
-    if (view.Columns < 1) view.Columns = 1;
+    // Counts and sizes from a damaged file are brought into a range where the column and line
+    // arithmetic of the breaks cannot overflow; real reports are far inside it.
+    view.Columns = std::clamp(view.Columns, 1, VNMaxColumns);
+    view.ColumnWidth = ClampCoordinate(view.ColumnWidth);
+    band->LinesPerPage = std::clamp(band->LinesPerPage, 0, VNMaxCoordinate);
+    // A band of negative height would move the page position up with every row, so a page
+    // could never fill.
+    band->Height = std::max(band->Height, 0);
     return band;
 }
 
@@ -44,8 +51,14 @@ void TVNBuildEngine::PreparePage(TVNPageBuild& bp) {
     page.IsBuilding = true;
     auto& objects = page.Objects;
     bp.SavedGeometry.clear();
-    for (TVNView* v : objects)
+    for (TVNView* v : objects) {
         bp.SavedGeometry.push_back({v, v->Left, v->Top, v->Width, v->Height});
+        // Whatever a damaged file holds, the build computes with geometry of a sane size.
+        v->Left = ClampCoordinate(v->Left);
+        v->Top = ClampCoordinate(v->Top);
+        v->Width = ClampCoordinate(v->Width);
+        v->Height = ClampCoordinate(v->Height);
+    }
 
     // 1. Centre the views as one block on the paper. Band views span the page by design and say
     //    nothing about where the content is, so only the other views count.
@@ -270,12 +283,13 @@ void TVNBuildEngine::PreparePage(TVNPageBuild& bp) {
         }
     }
     // 14. Page columns.
-    bp.Columns = page.Columns < 1 ? 1 : page.Columns;
-    bp.ColumnGapPx = RoundToIntClamped(MMToPixels(page.ColumnGap / 1000.0));
+    bp.Columns = std::clamp(page.Columns, 1, VNMaxColumns);
+    bp.ColumnGapPx = ClampCoordinate(RoundToIntClamped(MMToPixels(page.ColumnGap / 1000.0)));
     bp.LeftMarginPx = page.LeftMarginPx();
-    bp.ColumnWidthPx = (page.PaperWidthPx() - page.RightMarginPx() - page.LeftMarginPx() -
-                        bp.ColumnGapPx * (bp.Columns - 1)) /
-                       bp.Columns;
+    bp.ColumnWidthPx =
+        ClampCoordinate((std::int64_t(page.PaperWidthPx()) - page.RightMarginPx() - page.LeftMarginPx() -
+                         std::int64_t(bp.ColumnGapPx) * (bp.Columns - 1)) /
+                        bp.Columns);
     // Bands of a page without a data band in its chain still need the first band's counters.
     for (auto& b : bp.Bands)
         if (b->View) b->View->RuntimeBand = b.get();

@@ -345,7 +345,7 @@ bool TVNBuildEngine::EngineAssignment(const AnsiString& name, const Value& value
         return true;
     }
     if (SameText(name, "CURY")) {
-        if (FPage) FPage->CurY = int(value.AsInteger());
+        if (FPage) FPage->CurY = ClampCoordinate(value.AsInteger());
         FCuryAssigned = true;
         return true;
     }

@@ -4,6 +4,7 @@
 #include "platform/Locale.h"
 #include "platform/MessageService.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -35,6 +36,10 @@ int ClampToInt(std::int64_t v) {
     if (v > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
     if (v < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
     return int(v);
+}
+
+int ClampCoordinate(std::int64_t v) {
+    return int(std::clamp<std::int64_t>(v, -VNMaxCoordinate, VNMaxCoordinate));
 }
 
 int RoundToIntClamped(double v) {

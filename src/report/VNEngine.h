@@ -27,6 +27,13 @@ double InchesToPixels(double in);
 int ClampToInt(double v);
 int ClampToInt(std::int64_t v);
 int RoundToIntClamped(double v); // half to even, then clamped
+// View geometry is kept within this many report pixels either way (over 4 km on paper): no real
+// page comes near it, and within it every sum the band engine makes of positions and sizes fits
+// an int, whatever a damaged file or a script put there.
+constexpr int VNMaxCoordinate = 1 << 24;
+int ClampCoordinate(std::int64_t v);
+// Page and band columns are kept within this count for the same reason.
+constexpr int VNMaxColumns = 64;
 // Coordinates of streams before version code 3810 were in other units: one edge converted.
 int ConvertOldCoordinate(std::int64_t edge);
 

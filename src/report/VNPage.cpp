@@ -9,8 +9,10 @@
 
 #include <algorithm>
 
+// Page sizes and margins in pixels stay within the engine's coordinate range, however damaged
+// the stored thousandths of a millimetre are.
 static int RoundInt(double v) {
-    return RoundToIntClamped(v);
+    return ClampCoordinate(RoundToIntClamped(v));
 }
 
 TVNPage::TVNPage(TVNReport* report) : Report(report) {

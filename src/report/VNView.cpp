@@ -134,13 +134,13 @@ void TVNView::SetProperty(const AnsiString& name, const Value& value) {
     if (n == "NAME")
         Name = value.AsString();
     else if (n == "LEFT")
-        Left = asInt();
+        Left = ClampCoordinate(value.AsInteger());
     else if (n == "TOP")
-        Top = asInt();
+        Top = ClampCoordinate(value.AsInteger());
     else if (n == "WIDTH")
-        Width = asInt();
+        Width = ClampCoordinate(value.AsInteger());
     else if (n == "HEIGHT")
-        Height = asInt();
+        Height = ClampCoordinate(value.AsInteger());
     else if (n == "FLAGS")
         Flags = std::uint16_t(asInt());
     else if (n == "FILLCOLOR")

@@ -68,3 +68,18 @@ TEST(BuildErrors, ScriptsReachTheEngine) {
     EXPECT_EQ(f.Texts(0, "Row"), (std::vector<AnsiString>{"r1 10", "r2 20", "r3 30"}));
     EXPECT_EQ(f.Texts(1, "Row"), (std::vector<AnsiString>{"r4 40", "r5 50", "r6 60"}));
 }
+
+TEST(BuildErrors, GeometryAtTheEndsOfTheIntRangeBuildsWithoutOverflow) {
+    // What a damaged file or a script can put into a view; the build computes with clamped values
+    // and the design keeps what it had.
+    TEngineFixture f(TEngineFixture::Rows(3));
+    ListReport(f, {"[name]"});
+    TVNView* row = f.Report.FindObject("Row");
+    row->Top = 2000000000;
+    row->Height = 2000000000;
+    row->Left = -2147483647;
+    f.Report.FindObject("TitleText")->OnBeforePrint = {"Row.Width := 9000000000;"};
+    f.Report.BuildReport();
+    EXPECT_EQ(f.Report.FindObject("Row")->Top, 2000000000);
+    EXPECT_EQ(f.Report.FindObject("Row")->Height, 2000000000);
+}
