@@ -118,7 +118,7 @@ void TVNBuildEngine::DrawBand(TVNBand* band) {
     if (band->Type == bkOverlay || band->Type == bkNone) return;
     if (colFirst) {
         ++band->ColumnNo;
-        bp.CurX += bv.ColumnWidth + bv.ColumnGap;
+        bp.CurX = ClampCoordinate(std::int64_t(bp.CurX) + bv.ColumnWidth + bv.ColumnGap);
         // The headers that repeat per column print above each column of the first row.
         if (band->ColumnNo <= bv.Columns) RepeatColumnHeaders(band);
         if (band->ColumnNo > bv.Columns) {

@@ -691,7 +691,8 @@ void TVNBuildEngine::BreakBand(TVNBand* band) {
             band->ColumnsY = bp.CurY;
         }
         ++band->ColumnNo;
-        bp.CurX = band->ColumnsX + (v.ColumnWidth + v.ColumnGap) * (band->ColumnNo - 1);
+        bp.CurX = ClampCoordinate(band->ColumnsX +
+                                  std::int64_t(v.ColumnWidth + v.ColumnGap) * (band->ColumnNo - 1));
         RepeatColumnHeaders(band);
         bp.CurY = band->ColumnsY;
         band->RowNo = 1;

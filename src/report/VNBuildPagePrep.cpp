@@ -31,6 +31,7 @@ TVNBand* TVNBuildEngine::NewBand(TVNPageBuild& bp, TVNBandView& view) {
     // arithmetic of the breaks cannot overflow; real reports are far inside it.
     view.Columns = std::clamp(view.Columns, 1, VNMaxColumns);
     view.ColumnWidth = ClampCoordinate(view.ColumnWidth);
+    view.ColumnGap = ClampCoordinate(view.ColumnGap);
     band->LinesPerPage = std::clamp(band->LinesPerPage, 0, VNMaxCoordinate);
     // A band of negative height would move the page position up with every row, so a page
     // could never fill.
