@@ -42,6 +42,10 @@ int ClampCoordinate(std::int64_t v) {
     return int(std::clamp<std::int64_t>(v, -VNMaxCoordinate, VNMaxCoordinate));
 }
 
+int ClampTextMetric(std::int64_t v) {
+    return int(std::clamp<std::int64_t>(v, -VNMaxTextMetric, VNMaxTextMetric));
+}
+
 int RoundToIntClamped(double v) {
     return ClampToInt(std::isfinite(v) ? RoundHalfEven(v) : v);
 }

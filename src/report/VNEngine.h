@@ -32,6 +32,10 @@ int RoundToIntClamped(double v); // half to even, then clamped
 // an int, whatever a damaged file or a script put there.
 constexpr int VNMaxCoordinate = 1 << 24;
 int ClampCoordinate(std::int64_t v);
+// Font sizes (points) and line and character spacing (pixels) of texts are kept within this
+// range: far beyond any page, small enough that a line height times the lines of any text fits.
+constexpr int VNMaxTextMetric = 4096;
+int ClampTextMetric(std::int64_t v);
 // Page and band columns are kept within this count for the same reason.
 constexpr int VNMaxColumns = 64;
 // Coordinates of streams before version code 3810 were in other units: one edge converted.

@@ -76,7 +76,7 @@ void TVNMemoView::SetProperty(const AnsiString& name, const Value& value) {
     if (n == "FONT.NAME")
         Font.Name = value.AsString();
     else if (n == "FONT.SIZE")
-        Font.Size = int(value.AsInteger());
+        Font.Size = ClampTextMetric(value.AsInteger());
     else if (n == "FONT.STYLE")
         Font.Style = int(value.AsInteger());
     else if (n == "FONT.COLOR")
@@ -86,9 +86,9 @@ void TVNMemoView::SetProperty(const AnsiString& name, const Value& value) {
     else if (n == "LAYOUT")
         Adjust = (Adjust & ~0x18) | int(value.AsInteger() & 0x18);
     else if (n == "LINESPACING")
-        LineSpacing = int(value.AsInteger());
+        LineSpacing = ClampTextMetric(value.AsInteger());
     else if (n == "CHARSPACING")
-        CharSpacing = int(value.AsInteger());
+        CharSpacing = ClampTextMetric(value.AsInteger());
     else if (n == "ROTATIONTYPE")
         RotationType = std::uint8_t(value.AsInteger());
     else if (n == "SCALEFONTTYPE")
@@ -228,6 +228,11 @@ void TVNMemoView::ReadMemoTail(TVNStream& s) {
     if (ClassFormatVersion > 10) FontScaleWidth = s.ReadUInt16();
     if (ClassFormatVersion > 11) MasterMemoView = s.ReadStr();
     if (ver == 21) SetFlag(flWordWrap, true);
+    // Line heights are summed over every line of a text: a damaged size or spacing must not
+    // overflow them.
+    Font.Size = ClampTextMetric(Font.Size);
+    LineSpacing = ClampTextMetric(LineSpacing);
+    CharSpacing = ClampTextMetric(CharSpacing);
     if (!IsPrinting) {
         if (ver < 32)
             Format = std::int32_t(std::uint32_t(Format) + 3);

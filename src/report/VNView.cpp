@@ -146,9 +146,9 @@ void TVNView::SetProperty(const AnsiString& name, const Value& value) {
     else if (n == "FILLCOLOR")
         FillColor = TColor(value.AsInteger());
     else if (n == "GAPX")
-        GapX = asInt();
+        GapX = ClampCoordinate(value.AsInteger());
     else if (n == "GAPY")
-        GapY = asInt();
+        GapY = ClampCoordinate(value.AsInteger());
     else if (n == "BANDALIGN")
         BandAlign = std::uint8_t(asInt());
     else if (n == "TAG")
@@ -431,6 +431,9 @@ void TVNView::ReadFromStream(TVNStream& s) {
         Tag = s.ReadStr();
     }
     if (oldFrame) ApplyOldFrameFields(frameTyp, frameWidth, frameColor, frameStyle);
+    // Gaps enter every text layout sum; a damaged file may hold any int.
+    GapX = ClampCoordinate(GapX);
+    GapY = ClampCoordinate(GapY);
 }
 
 void TVNView::ApplyOldFrameFields(int frameTyp, double frameWidth, TColor frameColor, int frameStyle) {

@@ -78,7 +78,9 @@ TEST(BuildErrors, GeometryAtTheEndsOfTheIntRangeBuildsWithoutOverflow) {
     row->Top = 2000000000;
     row->Height = 2000000000;
     row->Left = -2147483647;
-    f.Report.FindObject("TitleText")->OnBeforePrint = {"Row.Width := 9000000000;"};
+    f.Report.FindObject("TitleText")->OnBeforePrint = {
+        "begin Row.Width := 9000000000; Row.GapY := 2000000000; Row.LineSpacing := 2000000000;",
+        "Row.Font.Size := -2000000000 end"};
     f.Report.BuildReport();
     EXPECT_EQ(f.Report.FindObject("Row")->Top, 2000000000);
     EXPECT_EQ(f.Report.FindObject("Row")->Height, 2000000000);
