@@ -346,8 +346,9 @@ AnsiString TVNParser::Compile(std::string_view text) const {
         // An operand.
         AnsiString operand;
         if (c == '%') {
-            operand.assign(text.substr(i, 2));
-            i += operand.size();
+            const std::size_t prefix = std::min<std::size_t>(2, text.size() - i);
+            operand.append(text.data() + i, prefix);
+            i += prefix;
         }
         if (i < text.size() && text[i] == '\'') {
             operand += VNReadString(text, i);
