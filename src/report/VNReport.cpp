@@ -30,7 +30,10 @@ static const char* const TemplateSignature = "Valnor Template File";
 
 TVNReport::TVNReport() : Pages(this), EMFPages(std::make_unique<TVNEMFPages>(this)) {}
 
-TVNReport::~TVNReport() = default;
+TVNReport::~TVNReport() {
+    // A preview left open (non-modal) reads the built pages: it closes before they are freed.
+    if (IVNWindowServices* services = VNWindowServices()) services->ReportDestroyed(*this);
+}
 
 TVNView* TVNReport::FindObject(std::string_view name) const {
     for (int i = 0; i < Pages.Count(); ++i)

@@ -47,6 +47,8 @@ public:
     virtual int ShowDialogPage(const TVNDialogPageForm& form) = 0;
     // Shows the report's built pages in a preview window.
     virtual void ShowPreview(TVNReport& report) = 0;
+    // The report is being freed: a window still showing its pages must go now, while they exist.
+    virtual void ReportDestroyed(TVNReport& report) { (void)report; }
 };
 
 // Installs the services (not owned); nullptr removes them.

@@ -104,3 +104,22 @@ TEST(QtWindowServices, PreviewIsModalOrAWindowThatDeletesItselfAsTheReportAsks) 
     EXPECT_TRUE(window.isNull());
     EXPECT_TRUE(f.Messages.Texts().empty());
 }
+
+TEST(QtWindowServices, AReportFreedWhileItsPreviewIsOpenClosesThePreviewFirst) {
+    TestApp();
+    TVNQtWindowServicesScope services;
+    QPointer<TVNPreviewForm> window;
+    {
+        TEngineFixture f(TEngineFixture::Rows(90));
+        ThreePageList(f);
+        f.Report.ModalPreview = false;
+        f.Report.PreviewReport();
+        auto shown = ShownWindows<TVNPreviewForm>();
+        ASSERT_EQ(shown.size(), 1u);
+        window = shown[0];
+        window->repaint(); // pages in view are decoded and held by the window
+    }
+    EXPECT_TRUE(window.isNull());
+    QCoreApplication::processEvents(); // nothing left to paint from the freed report
+    EXPECT_TRUE(ShownWindows<QWidget>().empty());
+}

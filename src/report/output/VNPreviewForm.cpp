@@ -9,6 +9,7 @@
 #include "platform/qt/QtCanvas.h"
 #include "platform/qt/QtMessageService.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -106,6 +107,16 @@ void TVNPreviewForm::Preview(TVNReport& report) {
         form->setAttribute(Qt::WA_DeleteOnClose);
         form->show();
     }
+}
+
+void TVNPreviewForm::CloseFor(TVNReport& report) {
+    // Deleted here, not later: the viewer releases its pages in its destructor, and they are
+    // freed with the report right after this returns. A modal viewer cannot be open here: it
+    // returns before its caller can free the report.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* form = dynamic_cast<TVNPreviewForm*>(w);
+            form && &form->FReport == &report && !form->isModal())
+            delete form;
 }
 
 void TVNPreviewForm::Relayout() {

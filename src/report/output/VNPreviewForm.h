@@ -5,8 +5,9 @@
 // invisible and drawn into an empty rectangle, which is how the prepared pages store releases its
 // decoded views, so a long report is viewed with bounded memory.
 //
-// The window reads the report's pages while it is open, so the report must outlive it. Pages
-// rebuilt meanwhile are laid out again at the next repaint.
+// The window reads the report's pages while it is open; a report freed before its non-modal
+// viewer is closed frees the viewer first (through the window services). Pages rebuilt meanwhile
+// are laid out again at the next repaint.
 #pragma once
 
 #include <QDialog>
@@ -25,6 +26,8 @@ public:
     // Shows the report's pages: modally (returns when the window closes) when the report asks for
     // a modal preview, else as a window that deletes itself when closed.
     static void Preview(TVNReport& report);
+    // Frees every non-modal viewer of the report at once (the report is going away).
+    static void CloseFor(TVNReport& report);
 
     TVNReport& Report() const { return FReport; }
     int PageCount() const { return int(FPageRects.size()); }

@@ -18,6 +18,10 @@ void TVNQtWindowServices::ShowPreview(TVNReport& report) {
     TVNPreviewForm::Preview(report);
 }
 
+void TVNQtWindowServices::ReportDestroyed(TVNReport& report) {
+    TVNPreviewForm::CloseFor(report);
+}
+
 void InstallVNQtWindowServices() {
     static TVNQtWindowServices services;
     SetVNWindowServices(&services);

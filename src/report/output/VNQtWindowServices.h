@@ -10,6 +10,7 @@ public:
     std::unique_ptr<IVNProgressWindow> OpenProgress(const AnsiString& caption) override;
     int ShowDialogPage(const TVNDialogPageForm& form) override;
     void ShowPreview(TVNReport& report) override;
+    void ReportDestroyed(TVNReport& report) override;
 };
 
 // Installs one process-wide instance of the Qt window services.
