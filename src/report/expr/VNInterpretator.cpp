@@ -8,6 +8,7 @@
 #include "VNInterpretator.h"
 
 #include "VNFunctionSplitter.h"
+#include "VNParser.h"
 #include "platform/Locale.h"
 
 #include <cctype>
@@ -149,24 +150,12 @@ private:
     }
 
     void Bracket() {
-        int level = 0;
-        bool inSingle = false, inDouble = false;
-        for (; FPos < FText.size(); ++FPos) {
-            char c = FText[FPos];
-            if (c == '\'' && !inDouble)
-                inSingle = !inSingle;
-            else if (c == '"' && !inSingle)
-                inDouble = !inDouble;
-            else if (!inSingle && !inDouble) {
-                if (c == '[')
-                    ++level;
-                else if (c == ']' && --level == 0) {
-                    ++FPos;
-                    return;
-                }
-            }
+        const std::size_t close = MatchBracket(FText, FPos);
+        if (close >= FText.size()) {
+            FPos = FText.size();
+            Fail(FPos, "Need \"]\" here");
         }
-        Fail(FPos, "Need \"]\" here");
+        FPos = close + 1;
     }
 
     void Factor(int depth) {

@@ -15,6 +15,25 @@
 #include <charconv>
 #include <cmath>
 
+std::size_t MatchBracket(std::string_view text, std::size_t open) {
+    int depth = 0;
+    bool inSingle = false, inDouble = false;
+    for (std::size_t j = open; j < text.size(); ++j) {
+        char c = text[j];
+        if (c == '\'' && !inDouble)
+            inSingle = !inSingle;
+        else if (c == '"' && !inSingle)
+            inDouble = !inDouble;
+        else if (!inSingle && !inDouble) {
+            if (c == '[')
+                ++depth;
+            else if (c == ']' && --depth == 0)
+                return j;
+        }
+    }
+    return text.size();
+}
+
 namespace {
 
 bool IsTerminator(char c) {
@@ -82,27 +101,6 @@ char KeywordCode(std::string_view word) {
     for (const auto& k : keywords)
         if (SameText(word, k.Name)) return k.Code;
     return 0;
-}
-
-// Finds the "]" closing the "[" at text[open]; brackets inside quoted text do not count. Returns
-// the index of that "]", or text.size() when the group is never closed.
-std::size_t MatchBracket(std::string_view text, std::size_t open) {
-    int depth = 0;
-    bool inSingle = false, inDouble = false;
-    for (std::size_t j = open; j < text.size(); ++j) {
-        char c = text[j];
-        if (c == '\'' && !inDouble)
-            inSingle = !inSingle;
-        else if (c == '"' && !inSingle)
-            inDouble = !inDouble;
-        else if (!inSingle && !inDouble) {
-            if (c == '[')
-                ++depth;
-            else if (c == ']' && --depth == 0)
-                return j;
-        }
-    }
-    return text.size();
 }
 
 // The inner text of the group at text[pos] == '['; `pos` ends after its "]".

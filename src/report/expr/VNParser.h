@@ -97,6 +97,9 @@ AnsiString VNReadString(std::string_view text, std::size_t& pos);
 // At "(": the argument texts up to the matching ")", split at commas of depth one outside quotes;
 // `pos` ends after the ")". A missing ")" raises EVNParserError with an empty message.
 std::vector<AnsiString> VNReadArguments(std::string_view text, std::size_t& pos);
+// Finds the "]" closing the "[" at text[open]; brackets inside quoted text do not count. Returns
+// the index of that "]", or text.size() when the group is never closed.
+std::size_t MatchBracket(std::string_view text, std::size_t open);
 // The literal value of a quoted token: outer quotes removed, doubled quotes reduced to one.
 AnsiString VNUnquote(std::string_view token);
 
