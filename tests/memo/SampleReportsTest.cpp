@@ -18,7 +18,7 @@
 namespace {
 
 const std::filesystem::path ExamplesDir =
-    std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "examples";
+    std::filesystem::path(GUSVAK_SOURCE_DIR) / "examples";
 
 TVNMemoView* Memo(TVNPage& page, const char* utf8, int l, int t, int w, int h, int frame = 15) {
     auto* m = new TVNMemoView;

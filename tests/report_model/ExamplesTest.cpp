@@ -88,9 +88,8 @@ void CheckExample(const char* file, void (*build)(TVNReport&)) {
     TVNReport r;
     build(r);
     const std::string bytes = SaveBytes(r);
-    // examples/ sits two folders above this source file.
     const std::string path =
-        (std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "examples" / file)
+        (std::filesystem::path(GUSVAK_SOURCE_DIR) / "examples" / file)
             .string();
     if (std::getenv("VN_WRITE_EXAMPLES")) AtomicWriteFile(path, bytes);
     std::string golden;

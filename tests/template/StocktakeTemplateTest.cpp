@@ -26,7 +26,7 @@
 
 namespace {
 
-const std::string HexFile = (std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() /
+const std::string HexFile = (std::filesystem::path(GUSVAK_SOURCE_DIR) /
                              "src" / "host" / "StocktakeTemplate.hex")
                                 .string();
 
