@@ -8,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -144,6 +145,17 @@ void THostWindow::OpenModule() {
 bool THostWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == FPanel && event->type() == QEvent::Resize) SendResize();
     return QMainWindow::eventFilter(watched, event);
+}
+
+void THostWindow::closeEvent(QCloseEvent* event) {
+    // The host closes its module forms before it goes, as a user's close of each would: each
+    // saves its layout and reports back.
+    for (const auto& form : FModuleForms)
+        if (form && !form->close()) {
+            event->ignore();
+            return;
+        }
+    QMainWindow::closeEvent(event);
 }
 
 void THostWindow::SendResize() {

@@ -21,6 +21,12 @@ extern "C" __attribute__((visibility("default"))) void GetFormOne(std::intptr_t 
     GusvakModule::RunGuarded([parentControl] {
         auto* parent = static_cast<QWidget*>(parentControl);
         auto* form = new TFrmGusvak(parent);
+        if (form->CloseRequested()) {
+            // Creation failed (its message was shown): the form closes and the host carries on
+            // without it.
+            form->close();
+            return;
+        }
         GusvakModule::FrmGusvak = form;
         if (parent != nullptr) {
             // The main panel takes the parent's size.

@@ -1,5 +1,6 @@
 // The column chooser. See UnitChooseDBFields.h.
 #include "UnitChooseDBFields.h"
+#include "ButtonKeys.h"
 
 #include "ModuleText.h"
 #include "platform/MessageService.h"
@@ -28,8 +29,10 @@ TFrmChooseDBFields::TFrmChooseDBFields(QWidget* parent, const std::vector<TChoos
     btnno = new QPushButton(QString::fromUtf8("全不选(&N)"), this);
     btnok = new QPushButton(QString::fromUtf8("确  定(&O)"), this);
     btncancel = new QPushButton(QString::fromUtf8("取  消(&C)"), this);
-    for (QPushButton* button : {btnAll, btnno, btnok, btncancel})
+    for (QPushButton* button : {btnAll, btnno, btnok, btncancel}) {
         button->setAutoDefault(false);
+        EnterPressesButton(button);
+    }
 
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);

@@ -1,6 +1,8 @@
 // The search condition dialog. See UnitCondition.h.
 #include "UnitCondition.h"
 
+#include "ButtonKeys.h"
+
 #include "GusvakModule.h"
 #include "ModuleText.h"
 #include "framework/SharedRoutines.h"
@@ -64,6 +66,8 @@ TFrmCondition::TFrmCondition() : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixe
     BtnCancel->setGeometry(198, 40, 60, 25);
     btnOK->setAutoDefault(false);
     BtnCancel->setAutoDefault(false);
+    EnterPressesButton(btnOK);
+    EnterPressesButton(BtnCancel);
     connect(btnOK, &QPushButton::clicked, this,
             [this] { GusvakModule::RunGuarded([this] { btnOKClick(); }); });
     connect(BtnCancel, &QPushButton::clicked, this, [this] { BtnCancelClick(); });

@@ -51,7 +51,16 @@ TFrmGusvak::TFrmGusvak(QWidget* owner) : TFrmBase(owner) {
 }
 
 TFrmGusvak::~TFrmGusvak() {
+    // A form destroyed without a close (its host window went away with it) still keeps the
+    // clerk's layout.
+    if (!FLayoutSaved) GusvakModule::RunGuarded([this] { SaveLayoutOnce(); });
     dgdView->SetDataSet(nullptr);
+}
+
+void TFrmGusvak::SaveLayoutOnce() {
+    if (FLayoutSaved) return;
+    FLayoutSaved = true;
+    dgdView->SaveLayout(LayoutFile, LayoutSection, "");
 }
 
 void TFrmGusvak::BuildControls() {
@@ -183,8 +192,10 @@ void TFrmGusvak::FormCreate() {
     AnsiString error;
     if (!FOrvane->LoadContext(FContext, TItemSet{0, 1, 2, 3, 4, 5, 12, 13}, error)) {
         Messages().Error(error);
+        // Closing now would free the form inside a later step's message box (its event loop
+        // runs deferred deletes); the creator closes it once creation has returned.
         FClosing = true;
-        QTimer::singleShot(0, this, [this] { close(); });
+        FCloseRequested = true;
     }
     // 3: the condition dialog, without owner.
     FFrmCondition = std::make_unique<TFrmCondition>();
@@ -232,7 +243,7 @@ void TFrmGusvak::showEvent(QShowEvent* event) {
 
 void TFrmGusvak::FormClose() {
     FClosing = true;
-    GusvakModule::RunGuarded([this] { dgdView->SaveLayout(LayoutFile, LayoutSection, ""); });
+    GusvakModule::RunGuarded([this] { SaveLayoutOnce(); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -406,6 +417,23 @@ void TFrmGusvak::tbnExitClick() {
     close();
 }
 
+bool TFrmGusvak::IsCommandKey(int key, Qt::KeyboardModifiers modifiers) {
+    switch (key) {
+    case Qt::Key_Escape:
+    case Qt::Key_F1:
+    case Qt::Key_F2:
+    case Qt::Key_F3:
+    case Qt::Key_F4:
+    case Qt::Key_F5:
+        return true;
+    case Qt::Key_V:
+    case Qt::Key_P:
+        return (modifiers & Qt::ControlModifier) != 0;
+    default:
+        return false;
+    }
+}
+
 void TFrmGusvak::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
     const bool ctrl = (modifiers & Qt::ControlModifier) != 0;
     switch (key) {
@@ -444,15 +472,18 @@ void TFrmGusvak::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
 bool TFrmGusvak::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress || FClosing || !watched->isWidgetType()) return false;
     auto* widget = static_cast<QWidget*>(watched);
-    if (widget != this && !isAncestorOf(widget)) return false;
-    // A key travels up from the focus widget to its parents: take it once, where it starts.
-    QWidget* focus = QApplication::focusWidget();
-    if (focus != nullptr && focus != widget && (focus == this || isAncestorOf(focus))) return false;
+    // With no focus widget at all (a modal window has just closed), the key goes to the
+    // top-level window that holds the form: the form's keys still work then.
+    const bool toHostWindow = widget == window() && QApplication::focusWidget() == nullptr;
+    if (widget != this && !isAncestorOf(widget) && !toHostWindow) return false;
     const auto* key = static_cast<QKeyEvent*>(event);
     const int code = key->key();
     const Qt::KeyboardModifiers modifiers = key->modifiers();
-    QPointer<TFrmGusvak> self(this);
+    if (!IsCommandKey(code, modifiers)) return false;
     GusvakModule::RunGuarded([this, code, modifiers] { FormKeyDown(code, modifiers); });
-    // Never consumed; but a form closed by the key lets nothing else see it.
-    return !self || FClosing;
+    // A command key is taken where it arrives: otherwise Qt hands the same press to every parent
+    // on its way up and each would run the command again (the focus widget cannot tell where the
+    // key started: on X11 it is null right after a modal window closes). No control of the form
+    // has a use of its own for these keys.
+    return true;
 }

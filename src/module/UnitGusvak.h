@@ -88,6 +88,8 @@ public:
     // The first column's footer: "合计:" with the number of lines the grid shows and "条".
     void ShowLineCount();
     // The key handling of the form (sees keys before its controls; never consumes them).
+    // Runs the command of one of the form's keys; false for a key that is no command.
+    static bool IsCommandKey(int key, Qt::KeyboardModifiers modifiers);
     void FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
 
     // The background of a line by its difference quantity.
@@ -102,9 +104,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void FormClose() override;
 
+public:
+    // True when creation failed and the form must close as soon as its creator has it back.
+    bool CloseRequested() const { return FCloseRequested; }
+
+protected:
+
 private:
     void BuildControls();
     void FormCreate();
+    void SaveLayoutOnce();
     void ResetForm();
     QColor LineColor(int row) const;
 
@@ -116,6 +125,10 @@ private:
     std::unique_ptr<TFrmCondition> FFrmCondition;
     bool FFirstShow = false;
     bool FClosing = false;
+    bool FLayoutSaved = false;
+    // A creation step asked the form to close; the close waits until creation is over (see
+    // CloseRequested), because message boxes shown during creation run event loops of their own.
+    bool FCloseRequested = false;
     AnsiString FPdrq;
     int FSyslIndex = -1; // f_Sysl in ADS_Main
 };

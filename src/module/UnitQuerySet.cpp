@@ -1,6 +1,8 @@
 // The filter builder dialog: controls, the logic list and its pop-up menu. See UnitQuerySet.h.
 #include "UnitQuerySet.h"
 
+#include "ButtonKeys.h"
+
 #include "ModuleText.h"
 #include "platform/MessageService.h"
 
@@ -28,6 +30,7 @@ QPushButton* MakeButton(const char* utf8Caption, QWidget* parent) {
     // Enter belongs to editValue (it adds a condition); no button may take it as the default.
     button->setAutoDefault(false);
     button->setDefault(false);
+    EnterPressesButton(button);
     return button;
 }
 

@@ -48,7 +48,8 @@ AnsiString Quoted(std::string_view s) {
 bool LikeMatch(std::string_view text, const std::vector<AnsiString>& segments);
 
 [[noreturn]] void Fail(const AnsiString& what, std::size_t pos) {
-    throw EFilterError(what + " in the filter at position " + std::to_string(pos));
+    throw EFilterError(what + " in the filter at position " + std::to_string(pos), EFilterError::TKind::Syntax,
+                       pos);
 }
 
 class TTokenizer {
@@ -301,7 +302,8 @@ private:
             o.Field = FFindField(t.Text);
             if (o.Field == nullptr)
                 throw EFilterError("unknown field " + Quoted(t.Text) + " in the filter at position " +
-                                   std::to_string(t.Pos));
+                                       std::to_string(t.Pos),
+                                   EFilterError::TKind::UnknownName, t.Pos, t.Text);
         } else if (t.Kind != TTokenKind::Number && t.Kind != TTokenKind::Text) {
             Unexpected(t);
         }
@@ -329,7 +331,8 @@ private:
         }
         if (auto v = NumberOf(c)) return *v;
         throw EFilterError("the field " + Quoted(field.FieldName) + " can not be compared with '" + c.Text +
-                           "' in the filter at position " + std::to_string(c.Pos));
+                               "' in the filter at position " + std::to_string(c.Pos),
+                           EFilterError::TKind::NotComparable, c.Pos, field.FieldName, c.Text);
     }
 
     static bool IsTextField(const TField& f) { return f.DataType == TFieldType::String; }

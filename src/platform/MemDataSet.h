@@ -30,11 +30,24 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
+// A filter text that cannot be parsed or applied. The message names the problem for logs; the
+// kind, position (from 1) and names let a form say the same in its own words.
 class EFilterError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    enum class TKind { Syntax, UnknownName, NotComparable };
+
+    explicit EFilterError(const std::string& what, TKind kind = TKind::Syntax, std::size_t position = 0,
+                          AnsiString name = {}, AnsiString value = {})
+        : std::runtime_error(what), Kind(kind), Position(position), Name(std::move(name)),
+          Value(std::move(value)) {}
+
+    TKind Kind;
+    std::size_t Position;
+    AnsiString Name;  // the unknown name, or the field that cannot be compared
+    AnsiString Value; // the constant a field cannot be compared with
 };
 
 // Misuse of a data set: unknown field name, editing while closed, a stale bookmark ...

@@ -142,3 +142,14 @@ TEST_F(ConditionTest, ConfirmNeedsANumberAndADateNotBeforeTheSheet) {
     // The simulated date cannot be changed by the clerk.
     EXPECT_FALSE(Dialog->dtpMnrq->isEnabled());
 }
+
+TEST_F(ConditionTest, EnterOnAFocusedButtonPressesIt) {
+    Dialog->Djh = "202409150001";
+    Dialog->dtpMnrq->setDate(QDate(2024, 9, 15));
+    SendKey(Dialog->btnOK, Qt::Key_Return);
+    EXPECT_EQ(Dialog->result(), QDialog::Accepted);
+    Dialog->setResult(QDialog::Accepted);
+    SendKey(Dialog->BtnCancel, Qt::Key_Enter);
+    EXPECT_EQ(Dialog->result(), QDialog::Rejected);
+    EXPECT_TRUE(Script.Shown().empty());
+}

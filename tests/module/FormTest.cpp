@@ -291,3 +291,101 @@ TEST_F(ModuleFixture, ContextFailureShowsItsTextAndClosesTheForm) {
     // The dialog answerer had nothing to answer: let it run out before the next test.
     ProcessUntil([] { return false; }, 1200);
 }
+
+namespace {
+
+// Answers like the scripted boxes, but first runs the event loop for a while as a real modal
+// box does: timers fire and deferred deletes run inside it.
+class TModalLikeMessages final : public IMessageService {
+public:
+    explicit TModalLikeMessages(IMessageService& inner) : FInner(inner) {}
+    TMsgResult ShowMessage(const AnsiString& text, const AnsiString& caption, TMsgIcon icon,
+                           TMsgButtons buttons) override {
+        ProcessUntil([] { return false; }, 100);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return FInner.ShowMessage(text, caption, icon, buttons);
+    }
+    int ChoiceBox(const AnsiString& caption, const AnsiString& prompt, const std::vector<AnsiString>& choices,
+                  int preselected) override {
+        return FInner.ChoiceBox(caption, prompt, choices, preselected);
+    }
+    std::optional<AnsiString> InputBox(const AnsiString& caption, const AnsiString& prompt,
+                                       const AnsiString& defaultText) override {
+        return FInner.InputBox(caption, prompt, defaultText);
+    }
+
+private:
+    IMessageService& FInner;
+};
+
+} // namespace
+
+TEST_F(ModuleFixture, ContextFailureWithBoxesThatRunEventsLeavesTheHostWithoutAForm) {
+    // Both the form and its condition dialog fail to load the context: two boxes, each running
+    // events while it is open. The form must not be freed while its creation goes on.
+    Db().Execute("delete from tbSysMsg where lower(f_Csmc) = 'dybm'");
+    TModalLikeMessages modal(Script);
+    TMessageServiceScope scope(modal);
+    std::string code = "\x04"
+                       "0001";
+    GetFormOne(0, Notify.get(), reinterpret_cast<const unsigned char*>(code.data()), Panel.get(),
+               Server.Get());
+    ProcessPending();
+    EXPECT_TRUE(GusvakModule::FrmGusvak.isNull());
+    EXPECT_EQ(Notify->ClosedNotices, 1);
+    EXPECT_EQ(Script.Shown().size(), 2u);
+    EXPECT_TRUE(Panel->findChildren<TFrmGusvak*>().isEmpty());
+}
+
+TEST_F(ModuleFixture, AKeyRunsItsCommandOnceWhateverTheFocus) {
+    const std::string djh = Demo.OpenSheets[0];
+    TFrmGusvak* form = OpenModule("0001", djh);
+    ASSERT_NE(form, nullptr);
+    // Right after a modal window closes on X11 nothing has the focus, and the key comes to the
+    // grid and travels up through every parent to the host's panel.
+    if (QWidget* focus = QApplication::focusWidget()) focus->clearFocus();
+    ASSERT_EQ(QApplication::focusWidget(), nullptr);
+    Script.Expect(TMsgResult::Cancel);
+    SendKey(form->dgdView->View(), Qt::Key_F3);
+    ProcessPending();
+    ASSERT_EQ(Script.Shown().size(), 1u); // one question, cancelled
+    EXPECT_EQ(PostedFlag(Db(), djh), 0);
+    EXPECT_EQ(Text(form->edtDjh), djh);
+
+    // The same with the key at the form itself and at the host's window.
+    for (QWidget* target : {static_cast<QWidget*>(form), form->window()}) {
+        Script.Clear();
+        Script.Expect(TMsgResult::Cancel);
+        SendKey(target, Qt::Key_F3);
+        ProcessPending();
+        EXPECT_EQ(Script.Shown().size(), 1u) << target->metaObject()->className();
+    }
+    EXPECT_EQ(PostedFlag(Db(), djh), 0);
+
+    // F2 from the grid: one condition dialog.
+    int dialogs = 0;
+    WhenConditionShown([&](TFrmCondition& dialog) {
+        ++dialogs;
+        CancelCondition(dialog);
+    });
+    SendKey(form->dgdView->View(), Qt::Key_F2);
+    ProcessPending();
+    ProcessUntil([] { return false; }, 300);
+    EXPECT_EQ(dialogs, 1);
+}
+
+TEST_F(ModuleFixture, TheLayoutIsKeptWhenTheHostWindowGoesWithTheForm) {
+    TFrmGusvak* form = OpenModule("0001", Demo.OpenSheets[0]);
+    ASSERT_NE(form, nullptr);
+    const fs::path layout = FFolder / "config" / "gusvak" / "Trevalmpos.ini";
+    form->dgdView->SetColumnWidth(1, 177);
+    Panel.reset(); // the host's window closes and takes its children along
+    ProcessPending();
+    EXPECT_TRUE(GusvakModule::FrmGusvak.isNull());
+    ASSERT_TRUE(fs::exists(layout));
+    const TIniFile ini(layout.string());
+    int widened = 0;
+    for (const auto& key : ini.ReadSection("Gusvak"))
+        widened += ini.ReadString("Gusvak", key, "") == "1,177";
+    EXPECT_EQ(widened, 1);
+}

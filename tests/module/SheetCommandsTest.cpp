@@ -168,7 +168,8 @@ TEST_F(SheetCommands, UnparseableFilterShowsItsErrorKeepsTheNewLinesAndRecounts)
     ASSERT_EQ(Script.Shown().size(), 1u);
     EXPECT_EQ(Script.Shown()[0].Caption, A("错误"));
     EXPECT_EQ(Script.Shown()[0].Icon, TMsgIcon::Error);
-    EXPECT_FALSE(Script.Shown()[0].Text.empty());
+    // In the clerk's language, naming what was typed.
+    EXPECT_EQ(Script.Shown()[0].Text, A("过滤条件有误：“abc”不是数值，也不是字段名（位置 12）。"));
     EXPECT_EQ(form->dgdView->FilterStore(), bad);
     // No half-applied filter: every line shows, and the footer says so.
     EXPECT_EQ(form->dgdView->View()->model()->rowCount(), all);
