@@ -4,7 +4,11 @@
 #include "HintAnimation.h"
 #include "ModuleText.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QPointer>
+#include <QWindow>
 #include <QLabel>
 #include <QScreen>
 
@@ -40,8 +44,20 @@ TFrmHint* TFrmHint::ShowHint() {
     auto* hint = new TFrmHint;
     hint->show();
     hint->raise();
+    // The work that follows runs no events. On X11 a window is mapped asynchronously: painted
+    // before the server has exposed it, it stays black until the work is over. So wait (briefly)
+    // for the exposure, then paint, and let the windows under it repaint too (the condition
+    // dialog that just closed). Only paint and window-system events run here, no user input.
+    QPointer<TFrmHint> self(hint);
+    QElapsedTimer waited;
+    waited.start();
+    while (self && !(self->windowHandle() && self->windowHandle()->isExposed()) && waited.elapsed() < 1000)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents, 20);
+    if (!self) return nullptr;
     hint->repaint();
-    return hint;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (self) QGuiApplication::sync();
+    return self;
 }
 
 void TFrmHint::CloseHint(QPointer<TFrmHint>& hint) {

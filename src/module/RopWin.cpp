@@ -39,11 +39,9 @@ void TRopWin::Execute() {
 }
 
 TRopInst::TRopInst(const TRopWin& source, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), FFont(source.Font),
+    // A popup window: the window system closes it on a click anywhere outside it.
+    : QDialog(parent, Qt::Popup | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), FFont(source.Font),
       FBrush(source.Brush) {
-    // Nothing is erased: outside the box the screen behind stays visible.
-    setAttribute(Qt::WA_TranslucentBackground);
-    setAttribute(Qt::WA_NoSystemBackground);
     setModal(true);
 
     QStringList lines;
@@ -54,10 +52,17 @@ TRopInst::TRopInst(const TRopWin& source, QWidget* parent)
     FTextSize =
         metrics.boundingRect(QRect(0, 0, 1 << 20, 1 << 20), Qt::AlignLeft | Qt::AlignTop, FText).size();
 
-    const QScreen* screen = QGuiApplication::primaryScreen();
+    QScreen* screen = QGuiApplication::primaryScreen();
     const QRect area = screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
-    setFixedSize(PopupGeometry(FTextSize, source.xPos, source.yPos, area).size());
-    move(PopupGeometry(FTextSize, source.xPos, source.yPos, area).topLeft());
+    const QRect geometry = PopupGeometry(FTextSize, source.xPos, source.yPos, area);
+    setFixedSize(geometry.size());
+    move(geometry.topLeft());
+    // Outside the box the screen behind stays visible, and the shadow darkens every other pixel
+    // of it. A translucent window shows black without a compositing manager, so the popup keeps
+    // a picture of the screen behind it and paints that itself.
+    if (screen != nullptr)
+        FBehind = screen->grabWindow(0, geometry.x(), geometry.y(), geometry.width(), geometry.height());
+    setAttribute(Qt::WA_NoSystemBackground, !FBehind.isNull());
 
     if (source.TimeClose > 0) {
         FTimer.setInterval(source.TimeClose);
@@ -73,15 +78,15 @@ QRect TRopInst::PopupGeometry(QSize textSize, int xPos, int yPos, const QRect& s
     return QRect(left, top, textSize.width() + 40, textSize.height() + 30);
 }
 
-void TRopInst::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    grabMouse();
-}
-
 void TRopInst::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const int w = width();
     const int h = height();
+    const bool haveBehind = !FBehind.isNull();
+    if (haveBehind)
+        painter.drawPixmap(0, 0, FBehind);
+    else
+        painter.fillRect(rect(), palette().window()); // no shadow where nothing can be read
 
     // The box, from (1, 1) to (w - 16, h - 16) exclusive, first in white and then in the
     // component's brush (which may let the white show through).
@@ -101,6 +106,7 @@ void TRopInst::paintEvent(QPaintEvent*) {
     painter.drawText(QRect(QPoint(6, 6), QPoint(w - 22, h - 22)), Qt::AlignLeft | Qt::AlignTop, FText);
 
     // The shadow: a 16-pixel strip under the box and one to its right.
+    if (!haveBehind) return;
     painter.setPen(Qt::NoPen);
     painter.setBrushOrigin(0, 0);
     painter.fillRect(QRect(16, h - 16, w - 32, 16), HalfToneBrush());
@@ -117,7 +123,6 @@ void TRopInst::mousePressEvent(QMouseEvent*) {
 
 void TRopInst::done(int result) {
     FTimer.stop();
-    releaseMouse();
     QDialog::done(result);
 }
 

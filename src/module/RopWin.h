@@ -12,6 +12,7 @@
 #include <QBrush>
 #include <QDialog>
 #include <QFont>
+#include <QPixmap>
 #include <QTimer>
 
 #include <vector>
@@ -40,10 +41,11 @@ public:
 
     QSize TextSize() const { return FTextSize; }
     QString Text() const { return FText; }
+    // What was on the screen where the popup opens (null where the screen cannot be read).
+    const QPixmap& ScreenBehind() const { return FBehind; }
     bool TimerActive() const { return FTimer.isActive(); }
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -51,6 +53,7 @@ protected:
 
 private:
     QString FText;
+    QPixmap FBehind;
     QFont FFont;
     QBrush FBrush;
     QSize FTextSize;

@@ -8,7 +8,10 @@
 #include "module/ModuleText.h"
 
 #include <QDir>
+#include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
+#include <QScreen>
 
 #include <cstdint>
 #include <fstream>
@@ -145,5 +148,23 @@ TEST_F(HintTest, PlaysTheClipWhenTheFileIsThere) {
     EXPECT_EQ(hint->Label->pos(), QPoint(93, 69));
     TFrmHint::CloseHint(hint);
     QDir::setCurrent(previous);
+    ProcessPending();
+}
+
+TEST_F(HintTest, IsPaintedOnTheScreenBeforeTheBlockingWorkStarts) {
+    // The work after ShowHint runs no events: what the screen shows then is all the clerk sees.
+    QPointer<TFrmHint> hint = TFrmHint::ShowHint();
+    ASSERT_TRUE(hint);
+    QScreen* screen = hint->screen();
+    ASSERT_NE(screen, nullptr);
+    const QImage shot = screen->grabWindow(0, hint->x(), hint->y(), hint->width(), hint->height()).toImage();
+    ASSERT_FALSE(shot.isNull());
+    // Mostly the form colour, with the text and animation on it; never a black rectangle.
+    int formColoured = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            formColoured += shot.pixelColor(x, y).rgb() == ColorOf(FormColor).rgb();
+    EXPECT_GT(formColoured, shot.width() * shot.height() / 2) << QGuiApplication::platformName().toStdString();
+    TFrmHint::CloseHint(hint);
     ProcessPending();
 }

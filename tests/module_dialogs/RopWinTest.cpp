@@ -6,6 +6,11 @@
 #include "platform/MessageService.h"
 
 #include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QPalette>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
 #include <QFontMetrics>
 #include <QTest>
 
@@ -56,25 +61,38 @@ TEST_F(RopWin, Layout) {
     EXPECT_FALSE(popup.TimerActive());
 }
 
-TEST_F(RopWin, PaintsTheBoxAndAHalfToneShadow) {
+TEST_F(RopWin, PaintsTheBoxAndAHalfToneShadowOverTheScreenBehind) {
+    // Something on the screen where the popup opens, so that "the screen behind" is not black.
+    QWidget under;
+    under.setAutoFillBackground(true);
+    QPalette palette = under.palette();
+    palette.setColor(QPalette::Window, QColor(0, 128, 255));
+    under.setPalette(palette);
+    under.setGeometry(QGuiApplication::primaryScreen()->geometry());
+    under.show();
+    QCoreApplication::processEvents();
+
     TRopWin rop;
     rop.Lines = {"Help"};
     rop.Brush = QBrush(QColor(255, 255, 0));
     TRopInst popup(rop);
+    ASSERT_FALSE(popup.ScreenBehind().isNull());
+    const QImage behind = popup.ScreenBehind().toImage();
     QImage image(popup.size(), QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     popup.render(&image);
     const int w = image.width();
     const int h = image.height();
-    // the shadow: black on odd x + y, the screen (transparent here) elsewhere
+    // the shadow: black on odd x + y, the screen behind elsewhere - never a black strip
     for (const QPoint p : {QPoint(20, h - 3), QPoint(21, h - 3), QPoint(w - 3, 20), QPoint(w - 4, h - 10)}) {
         const QRgb pixel = image.pixel(p);
         if ((p.x() + p.y()) % 2 == 1)
             EXPECT_EQ(pixel, qRgba(0, 0, 0, 255)) << p.x() << "," << p.y();
         else
-            EXPECT_EQ(qAlpha(pixel), 0) << p.x() << "," << p.y();
+            EXPECT_EQ(pixel, behind.pixel(p)) << p.x() << "," << p.y();
     }
-    EXPECT_EQ(qAlpha(image.pixel(w - 3, 5)), 0) << "beside the box and above the shadow: untouched";
+    EXPECT_EQ(behind.pixel(w - 3, 5), qRgb(0, 128, 255)) << "the grab holds the screen behind";
+    EXPECT_EQ(image.pixel(w - 3, 5), behind.pixel(w - 3, 5)) << "beside the box and above the shadow";
     EXPECT_EQ(image.pixel(w - 20, h / 2), qRgb(255, 255, 0)) << "inside the box: the brush";
     EXPECT_EQ(image.pixel(1, h / 2), qRgb(0, 0, 0)) << "the frame";
 }
@@ -92,6 +110,17 @@ TEST_F(RopWin, ClosesOnAKeyAClickOrTheTimer) {
         TRopInst popup(rop);
         popup.show();
         QTest::mouseClick(&popup, Qt::RightButton, {}, QPoint(2, 2));
+        EXPECT_FALSE(popup.isVisible());
+    }
+    {
+        // A click on another window, away from the popup.
+        QWidget other;
+        other.setGeometry(0, 0, 60, 60);
+        other.show();
+        TRopInst popup(rop);
+        popup.move(200, 200);
+        popup.show();
+        QTest::mouseClick(other.windowHandle(), Qt::LeftButton, {}, QPoint(10, 10));
         EXPECT_FALSE(popup.isVisible());
     }
     rop.TimeClose = 20;
