@@ -1,5 +1,6 @@
 // The command-line commands of retailhost (see CallCommand.h).
 #include "CallCommand.h"
+#include "DatabaseLock.h"
 
 #include "HostText.h"
 #include "platform/MemDataSet.h"
@@ -8,6 +9,7 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <stdexcept>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -214,6 +216,12 @@ TDemoSummary InitDemoDatabase(const THostDatabaseChoice& choice, const TDemoOpti
     }
     namespace fs = std::filesystem;
     const fs::path target(choice.SqlitePath);
+    // A running host keeps its database open: replacing the file would send its later postings
+    // to a deleted file.
+    const TDatabaseLock inUse(choice.SqlitePath, TDatabaseLock::TMode::Exclusive);
+    if (!inUse.Held())
+        throw std::runtime_error("the database " + choice.SqlitePath +
+                                 " is in use by a running host; close it before writing the demo data");
     if (target.has_parent_path()) fs::create_directories(target.parent_path());
     const fs::path temp = target.string() + ".new";
     auto removeTemp = [&] {

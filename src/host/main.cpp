@@ -4,6 +4,7 @@
 //   retailhost call [--db PATH | --pg CONNINFO] OPERATION ARGS...  one server operation
 //   retailhost init-demo [--db PATH | --pg CONNINFO] [--lines N] [--date YYYYMMDD]
 #include "CallCommand.h"
+#include "DatabaseLock.h"
 #include "HostPaths.h"
 #include "HostSchema.h"
 #include "HostServer.h"
@@ -12,15 +13,53 @@
 #include "platform/qt/QtMessageService.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QTimer>
 
+#include <charconv>
 #include <cstring>
+#include <optional>
 #include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
 namespace {
+
+const char* const Usage =
+    "usage: retailhost [--db PATH | --pg CONNINFO] [--operator CODE] [--sheet DJH]\n"
+    "                  [--screenshot FILE] [--screenshot-after MS]\n"
+    "       retailhost call [--db PATH | --pg CONNINFO] OPERATION ARGS...\n"
+    "       retailhost init-demo [--db PATH | --pg CONNINFO] [--lines N] [--date YYYYMMDD]\n";
+
+// A whole decimal number within [low, high]; nothing else (no sign games, no trailing text).
+std::optional<long long> ParseNumber(const std::string& text, long long low, long long high) {
+    long long value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || value < low || value > high) return std::nullopt;
+    return value;
+}
+
+// Why the host cannot start with this sheet, or empty when it can: an integrator's script must
+// hear at once, not after the unattended run's time limit.
+std::string SheetProblem(TDbBackend& db, const std::string& djh) {
+    const TDbRows rows = db.Query("select f_Jzbz from tbDlpdzb where f_Djh = ?", {Value::String(djh)});
+    if (rows.RowCount() == 0) return "there is no stocktake sheet " + djh;
+    if (rows.At(0, 0).AsInteger() != 0) return "the stocktake sheet " + djh + " is already posted or cancelled";
+    return {};
+}
+
+// A problem that stops the start: on the terminal, and in a box when a person started the window.
+int StartFailure(int argc, char** argv, bool window, const std::string& text, int rc) {
+    std::cerr << "retailhost: " << text << "\n";
+    if (window) {
+        QApplication app(argc, argv);
+        QMessageBox::critical(nullptr, QString::fromUtf8("错误"),
+                              QString::fromUtf8("零售主机无法启动：") + QString::fromStdString(text));
+    }
+    return rc;
+}
 
 int RunWindow(int argc, char** argv, TCoorDispRef server, THostWindowOptions options,
               const std::string& dbLabel) {
@@ -61,8 +100,15 @@ int main(int argc, char** argv) {
             choice.SqlitePath = args[++i];
         else if (rest.empty() && a == "--pg" && hasValue)
             choice.Conninfo = args[++i];
-        else if (command == "init-demo" && a == "--lines" && hasValue)
-            demo.Lines = std::stoi(args[++i]);
+        else if (command == "init-demo" && a == "--lines" && hasValue) {
+            const auto lines = ParseNumber(args[++i], 1, 1000000);
+            if (!lines) {
+                std::cerr << "retailhost: --lines takes a number of lines from 1 to 1000000, not \"" << args[i]
+                          << "\"\n" << Usage;
+                return 2;
+            }
+            demo.Lines = static_cast<int>(*lines);
+        }
         else if (command == "init-demo" && a == "--date" && hasValue)
             demo.Today = args[++i];
         else if (command.empty() && a == "--operator" && hasValue)
@@ -71,8 +117,15 @@ int main(int argc, char** argv) {
             window.Sheet = args[++i];
         else if (command.empty() && a == "--screenshot" && hasValue)
             window.ScreenshotFile = args[++i];
-        else if (command.empty() && a == "--screenshot-after" && hasValue)
-            window.ScreenshotAfterMs = std::stoi(args[++i]);
+        else if (command.empty() && a == "--screenshot-after" && hasValue) {
+            const auto ms = ParseNumber(args[++i], 0, 600000);
+            if (!ms) {
+                std::cerr << "retailhost: --screenshot-after takes milliseconds from 0 to 600000, not \"" << args[i]
+                          << "\"\n" << Usage;
+                return 2;
+            }
+            window.ScreenshotAfterMs = static_cast<int>(*ms);
+        }
         else
             rest.push_back(a);
     }
@@ -81,8 +134,7 @@ int main(int argc, char** argv) {
     try {
         if (command == "init-demo") {
             if (!rest.empty()) {
-                std::cerr << "usage: retailhost init-demo [--db PATH | --pg CONNINFO] [--lines N] [--date "
-                             "YYYYMMDD]\n";
+                std::cerr << Usage;
                 return 2;
             }
             const TDemoSummary s = InitDemoDatabase(choice, demo);
@@ -110,20 +162,26 @@ int main(int argc, char** argv) {
                 << ")\n";
             return 2;
         }
-        TCoorDispRef server = THostServer::Create(std::move(db));
-        if (command == "call") return RunCallCommand(*server, rest, std::cout, std::cerr);
-        if (!rest.empty()) {
-            std::cerr
-                << "usage: retailhost [--db PATH | --pg CONNINFO] [--operator CODE] [--sheet DJH]\n"
-                   "                  [--screenshot FILE] [--screenshot-after MS]\n"
-                   "       retailhost call [--db PATH | --pg CONNINFO] OPERATION ARGS...\n"
-                   "       retailhost init-demo [--db PATH | --pg CONNINFO] [--lines N] [--date YYYYMMDD]\n";
+        if (command.empty() && !rest.empty()) {
+            std::cerr << Usage;
             return 2;
         }
+        if (command.empty() && !window.Sheet.empty())
+            if (const std::string problem = SheetProblem(*db, window.Sheet); !problem.empty())
+                return StartFailure(argc, argv, window.ScreenshotFile.empty(), problem, 2);
+        // Held while this process uses the file, so that init-demo does not replace it.
+        const TDatabaseLock inUse(choice.Conninfo.empty() ? choice.SqlitePath : std::string(),
+                                   TDatabaseLock::TMode::Shared);
+        TCoorDispRef server = THostServer::Create(std::move(db));
+        if (command == "call") return RunCallCommand(*server, rest, std::cout, std::cerr);
         return RunWindow(argc, argv, std::move(server), window,
                          choice.Conninfo.empty() ? choice.SqlitePath : "PostgreSQL");
+    } catch (const std::filesystem::filesystem_error& e) {
+        // Typically the data folder cannot be created or written: say which and why.
+        const std::string where = e.path1().empty() ? std::string() : " " + e.path1().string();
+        return StartFailure(argc, argv, command.empty() && window.ScreenshotFile.empty(),
+                            "cannot use the data folder" + where + ": " + e.code().message(), 1);
     } catch (const std::exception& e) {
-        std::cerr << "retailhost: " << e.what() << "\n";
-        return 1;
+        return StartFailure(argc, argv, command.empty() && window.ScreenshotFile.empty(), e.what(), 1);
     }
 }
