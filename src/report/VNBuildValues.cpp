@@ -184,6 +184,10 @@ TVNBandView* TVNBuildEngine::FindBandView(const AnsiString& name) const {
 
 bool TVNBuildEngine::SpecialName(const AnsiString& name, Value& value) {
     if (name == "VALUE") {
+        if (!FReport.HighlightValue.IsEmpty()) {
+            value = FReport.HighlightValue;
+            return true;
+        }
         if (FAggregateMemoValue.IsEmpty()) return false;
         value = FAggregateMemoValue;
         return true;
@@ -324,12 +328,14 @@ void TVNBuildEngine::ScriptFunction(const AnsiString& name, const TVNArguments& 
         }
         return;
     }
-    std::size_t dot = name.rfind('.');
+    // "View.Method" or "View.List.Method": the view's name ends at the first dot. The method
+    // evaluates its own arguments (a list's Add evaluates its text), so they go as written.
+    std::size_t dot = name.find('.');
     if (dot != AnsiString::npos && dot > 0) {
         if (TVNView* view = FReport.FindObject(name.substr(0, dot))) {
             Value p[3];
-            for (std::size_t i = 0; i < 3; ++i)
-                if (!Trim(arg(i)).empty()) p[i] = Evaluate(arg(i));
+            for (std::size_t i = 0; i < 3 && i < args.size(); ++i)
+                if (!Trim(arg(i)).empty()) p[i] = args[i];
             result = view->CallMethod(name.substr(dot + 1), p[0], p[1], p[2]);
             return;
         }

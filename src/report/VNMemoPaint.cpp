@@ -15,10 +15,12 @@
 #include "VNReport.h"
 
 #include "platform/Canvas.h"
+#include "platform/Locale.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
@@ -114,7 +116,24 @@ void ApplyMemoHighlight(TVNMemoView& memo) {
     if (memo.HighlightCondition.empty() || InBlankRow(memo)) return;
     TVNReport* report = memo.Report();
     if (!report || !report->ExpressionEvaluator) return;
-    const Value v = report->ExpressionEvaluator(memo.HighlightCondition);
+    // VALUE is the memo's current value: its evaluated text, as a number where it is one.
+    AnsiString text;
+    for (const AnsiString& line : memo.Memo1)
+        for (char c : line)
+            if (c != '\r' && c != '\n' && c != '\x01') text += c;
+    const std::optional<double> number = TryStrToFloat(text);
+    Value v;
+    {
+        const Value keep = report->HighlightValue;
+        report->HighlightValue = number ? Value::Float(*number) : Value::String(Trim(text));
+        try {
+            v = report->ExpressionEvaluator(memo.HighlightCondition);
+        } catch (...) {
+            report->HighlightValue = keep;
+            throw;
+        }
+        report->HighlightValue = keep;
+    }
     bool on = false;
     if (v.IsString())
         on = !v.AsString().empty() && v.AsString() != "0";

@@ -141,6 +141,9 @@ public:
     // expression (script arguments). Without them a group's text is kept as written.
     TVNTextEvaluator TextEvaluator;
     std::function<Value(const AnsiString& expression)> ExpressionEvaluator;
+    // While a memo's highlight condition is evaluated: that memo's value, which VALUE names
+    // ("Value < 0" colours negative amounts). Empty otherwise.
+    Value HighlightValue;
     // Set by the band engine while it builds: runs a view's compiled OnBeforePrint (which = 0) or
     // OnAfterPrint (which = 1) script; calculation errors are kept by the engine, never thrown.
     std::function<void(TVNView* view, int which)> ScriptRunner;
