@@ -2,8 +2,9 @@
 // (FloatToStrF).
 //
 // Every number goes through one decimal form: the value's 15 significant digits, correctly rounded
-// from the binary value, from which all further rounding is done on decimal digits with halves to
-// the even neighbour. Output goes straight into the caller's string; a compiled picture holds
+// from the binary value, from which all further rounding is done on decimal digits with halves
+// away from zero (四舍五入, as money reports of this trade are read: 0.125 shows as "0.13", and
+// 1.005, whose decimal form is 1.005, as "1.01"). Output goes straight into the caller's string; a compiled picture holds
 // everything the formatting needs except the separators, which are read from the locale at each
 // call so that a caller may change them around a call.
 #include "Format.h"
@@ -58,7 +59,7 @@ TDecimal ToDecimal(double value, int precision) {
     return d;
 }
 
-// Keeps the first `keep` digits, halves to even.
+// Keeps the first `keep` digits, halves away from zero.
 void RoundToDigits(TDecimal& d, int keep) {
     if (keep >= d.Count) return;
     if (keep < 0) {
@@ -66,14 +67,7 @@ void RoundToDigits(TDecimal& d, int keep) {
         d.Exponent = 0;
         return;
     }
-    const char next = d.Digits[keep];
-    bool up;
-    if (next != '5')
-        up = next > '5';
-    else if (keep + 1 < d.Count)
-        up = true; // more than half
-    else
-        up = keep > 0 && ((d.Digits[keep - 1] - '0') & 1);
+    const bool up = d.Digits[keep] >= '5';
     d.Count = keep;
     if (up) {
         int i = keep - 1;

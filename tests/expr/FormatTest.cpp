@@ -27,6 +27,10 @@ TEST(FormatValueTest, EveryCategoryAndKind) {
         // text
         {Value::Float(2.5), MakeFormatCode(0, 0, 2, '.'), "", "2.5"},
         {Value::Float(1.0 / 3), MakeFormatCode(0, 0, 2, '.'), "", "0.33333333"},
+        {Value::Float(1e20), MakeFormatCode(0, 0, 2, '.'), "", "1E20"},
+        {Value::Float(-1e300), MakeFormatCode(0, 0, 2, '.'), "", "-1E300"},
+        {Value::Float(1.7976931348623157e308), MakeFormatCode(0, 0, 2, '.'), "", "1.79769313486232E308"},
+        {Value::Float(123456789012345.0), MakeFormatCode(0, 0, 2, '.'), "", "123456789012345"},
         {Value::Integer(3), MakeFormatCode(0, 0, 2, '.'), "", "3"},
         {Value::String("abc"), MakeFormatCode(0, 0, 2, '.'), "", "abc"},
         {Value::Null(), MakeFormatCode(0, 0, 2, '.'), "", ""},

@@ -68,8 +68,10 @@ TEST_F(StdFunctionsFixture, Functions) {
         {"MonthToEnglishShort(1)", Value::String("Jan")},
         {"MonthToEnglishLong(12)", Value::String("December")},
         {"MonthToEnglishShort(13)", Value::String("")},
-        {"VNRound(2.345, 2)", Value::Float(2.34)}, // halves to even on the decimal text
-        {"VNRound(2.5, 0)", Value::Float(2)},
+        {"VNRound(2.345, 2)", Value::Float(2.35)}, // 四舍五入 on the decimal text
+        {"VNRound(2.5, 0)", Value::Float(3)},
+        {"VNRound(0.125, 2)", Value::Float(0.13)},
+        {"VNRound(-1.005, 2)", Value::Float(-1.01)},
         {"VNRound(0.2, 0)", Value::Float(0)},
         {"clRed + 0", Value::Float(255)},
         {"vntaCenterJustify + mb_IconWarning", Value::Float(50)},

@@ -29,17 +29,17 @@ void ExpectPictures(const std::vector<TPictureCase>& cases) {
             << "picture \"" << c.Picture << "\", value " << c.Value;
 }
 
-TEST_F(FormatNumberTest, HalvesRoundToEvenOnTheFifteenDigitText) {
+TEST_F(FormatNumberTest, HalvesRoundAwayFromZeroOnTheFifteenDigitText) {
     ExpectPictures({
-        {"0.00", 0.125, "0.12"},
+        {"0.00", 0.125, "0.13"},
         {"0.00", 0.135, "0.14"},
         {"0.00", 2.675, "2.68"}, // binary value lies below, its 15-digit text is a half
-        {"0.00", 1.005, "1.00"},
-        {"0.00", 0.145, "0.14"},
+        {"0.00", 1.005, "1.01"},
+        {"0.00", 0.145, "0.15"},
         {"0.00", 0.1251, "0.13"},
-        {"0", 2.5, "2"},
+        {"0", 2.5, "3"},
         {"0", 3.5, "4"},
-        {"0", -2.5, "-2"},
+        {"0", -2.5, "-3"},
         {"#,##0", 999.5, "1,000"},
         {"0.00", 9.995, "10.00"},
         {"0.00", 0.1 + 0.2, "0.30"},
@@ -69,7 +69,7 @@ TEST_F(FormatNumberTest, DigitPlaceholdersAndGrouping) {
         {"0.########", 2.5, "2.5"},
         {"0.##########", 0.1, "0.1"},
         {"0.##########", 1.0 / 3, "0.3333333333"},
-        {"##0.", 1234.5, "1234"},
+        {"##0.", 1234.5, "1235"},
         {"##0.#", 1234.56, "1234.6"},
         {"0.00", 0.001, "0.00"},
         {".00", 12.5, "12.50"}, // integer digits without integer placeholders still print
@@ -165,13 +165,13 @@ TEST_F(FormatNumberTest, CompiledPictureMatchesFormatFloatAndCacheKeepsPicturesA
     EXPECT_EQ(out, "x=2.00");
     // Alternating pictures must not be confused by the cache.
     for (int round = 0; round < 3; ++round) {
-        EXPECT_EQ(FormatFloat("0.0", 1.25), "1.2");
+        EXPECT_EQ(FormatFloat("0.0", 1.25), "1.3");
         EXPECT_EQ(FormatFloat("0.00", 1.25), "1.25");
     }
     // Many distinct pictures (the cache empties itself) still format correctly.
     for (int decimals = 0; decimals < 600; ++decimals) {
         const std::string pic = "0." + std::string(decimals % 20, '0') + std::string(decimals / 20, '#');
-        ASSERT_EQ(FormatFloat(pic, 0.5).substr(0, 3), decimals % 20 == 0 && decimals / 20 == 0 ? "0" : "0.5")
+        ASSERT_EQ(FormatFloat(pic, 0.5).substr(0, 3), decimals % 20 == 0 && decimals / 20 == 0 ? "1" : "0.5")
             << pic;
     }
 }
@@ -188,10 +188,10 @@ TEST_F(FormatNumberTest, FloatToStrFKinds) {
     const std::vector<TFloatCase> cases = {
         {1234.5, TFloatFormat::Fixed, 15, 2, "1234.50"},
         {1234.5, TFloatFormat::Number, 15, 2, "1,234.50"},
-        {-1234.5, TFloatFormat::Number, 15, 0, "-1,234"},
+        {-1234.5, TFloatFormat::Number, 15, 0, "-1,235"},
         {-0.001, TFloatFormat::Fixed, 15, 2, "0.00"},
         {0, TFloatFormat::Fixed, 15, 2, "0.00"},
-        {0.5, TFloatFormat::Fixed, 15, 0, "0"},
+        {0.5, TFloatFormat::Fixed, 15, 0, "1"},
         {1.5, TFloatFormat::Fixed, 15, 0, "2"},
         {0.05, TFloatFormat::Fixed, 15, 3, "0.050"},
         {1234.5678, TFloatFormat::Fixed, 6, 2, "1234.57"},
@@ -200,7 +200,7 @@ TEST_F(FormatNumberTest, FloatToStrFKinds) {
         {1.0, TFloatFormat::Fixed, 15, 40, "1.000000000000000000"}, // decimals capped at 18
         {1e20, TFloatFormat::Fixed, 15, 2, "1E20"},                 // too wide for the precision
         {999999.5, TFloatFormat::Number, 15, 0, "1,000,000"},
-        {1234.5, TFloatFormat::Exponent, 4, 2, "1.234E+03"},
+        {1234.5, TFloatFormat::Exponent, 4, 2, "1.235E+03"},
         {0, TFloatFormat::Exponent, 3, 0, "0.00E+0"},
         {0.00012, TFloatFormat::Exponent, 2, 3, "1.2E-004"},
         {-5, TFloatFormat::Exponent, 1, 1, "-5E+0"},

@@ -93,7 +93,13 @@ AnsiString FormatValue(const Value& value, int code, std::string_view formatText
     try {
         switch (category) {
         case vnfcText:
-            if (value.Kind() == VarKind::Float) return FormatFloat("0.########", value.AsFloat());
+            if (value.Kind() == VarKind::Float) {
+                // A float has 15 significant digits: a number too large for them to show as
+                // digits is written in exponent form ("1E20") instead of a row of zeros.
+                const double x = value.AsFloat();
+                if (!(std::fabs(x) < 1e15)) return FloatToStrF(x, TFloatFormat::General, 15, 0);
+                return FormatFloat("0.########", x);
+            }
             return value.AsString();
         case vnfcNumber: {
             char separator = FormatSeparator(code);
