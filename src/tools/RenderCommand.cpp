@@ -10,6 +10,7 @@
 #include "report/VNEMFPages.h"
 #include "report/VNEngine.h"
 #include "report/VNReport.h"
+#include "report/VNReportCheck.h"
 
 #include "platform/MessageService.h"
 #include "platform/qt/QtCanvas.h"
@@ -71,6 +72,9 @@ int RunRender(int argc, char** argv) {
     if (!loaded.Load(reportFile, sources, flushMessages)) return 1;
     TVNReport& report = loaded.Report;
     report.ShowProgress = false;
+    // A build drops a script that does not compile: say so, as `vnreport check` would.
+    for (const TVNCheckProblem& p : CheckReport(report))
+        std::fprintf(stderr, "warning: %s\n", AnsiToUtf8(ProblemText(p)).c_str());
 
     const auto start = std::chrono::steady_clock::now();
     const bool built = report.BuildReport();

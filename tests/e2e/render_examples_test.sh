@@ -34,3 +34,8 @@ check_render() { # name report data expected-pages width height
 
 check_render goods goods_list.vnf "Goods=$examples/goods.csv" 4 794 1123
 check_render stock stocktake_sheet.vnf "Stock=$examples/stocktake.csv" 19 1123 794
+
+# The author's check finds nothing wrong in any sample report.
+for f in "$examples"/*.vnf; do
+  "$vnreport" check "$f" >/dev/null || { echo "vnreport check reports problems in $f"; "$vnreport" check "$f"; exit 1; }
+done
