@@ -44,6 +44,7 @@ public:
     int ColumnsX = 0;                // x where the band's columns start
     int ColumnsY = 0;                // y where the band's current row of columns started
     int FirstPrintY = -1;            // y of the band's first print on the current page column
+    int ColumnsBottom = 0;           // lowest row bottom of a band running down several columns
     bool InColumnRow = false;        // PrintColFirst: a row of columns is still open
     bool HasLastValue = false;       // group header: a group value was taken
     Value LastValue;                 // group header: the value of the current group

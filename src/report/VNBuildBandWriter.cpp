@@ -84,6 +84,7 @@ void TVNBuildEngine::DrawBand(TVNBand* band) {
     const bool colFirst = IsDataBandType(band->Type) && bv.Columns > 1 && (bv.Flags & bfPrintColFirst);
     if (band->FirstPrintY < 0) {
         band->FirstPrintY = y;
+        band->ColumnsBottom = y;
         if (!colFirst) {
             band->ColumnsX = bp.CurX;
             band->ColumnsY = y;
@@ -116,6 +117,7 @@ void TVNBuildEngine::DrawBand(TVNBand* band) {
     PrintCrossCells(band);
     PrintSubReports(band);
     if (band->Type == bkOverlay || band->Type == bkNone) return;
+    band->ColumnsBottom = std::max(band->ColumnsBottom, y + height);
     if (colFirst) {
         ++band->ColumnNo;
         bp.CurX = ClampCoordinate(std::int64_t(bp.CurX) + bv.ColumnWidth + bv.ColumnGap);

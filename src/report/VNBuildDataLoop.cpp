@@ -280,6 +280,13 @@ void TVNBuildEngine::LoopBand(TVNBand* band) {
             FReport.BlankRowMode = savedBlank;
         }
         if (band->Level > 1) SaveAggregateViews(band->Header);
+        // Rows that ran down several columns: the footer goes at the band's own left, under the
+        // lowest of them, not beside the last column (which could run it off the page).
+        const TVNBandView& v = *band->View;
+        if (band->Footer && v.Columns > 1 && !(v.Flags & bfPrintColFirst) && band->FirstPrintY >= 0) {
+            bp.CurX = band->ColumnsX;
+            bp.CurY = std::max(bp.CurY, band->ColumnsBottom);
+        }
         ShowBand(band->Footer);
     }
     FLoopBands.pop_back();

@@ -536,6 +536,10 @@ void TVNBuildEngine::ShowBand(TVNBand* band, bool childMode) {
         bp.Actions.push_back({band, 0, FReport.BlankRowMode});
         return;
     }
+    if (band->Type == bkNone) {
+        if (bp.NoneBandPage == FPageNo) return; // its views would print twice at the same place
+        bp.NoneBandPage = FPageNo;
+    }
     if (FReport.OnBeforePrintBand) {
         bool print = true;
         FReport.OnBeforePrintBand(band, print);

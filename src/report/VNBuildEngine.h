@@ -53,6 +53,9 @@ struct TVNPageBuild {
     int ColumnTop = 0;   // y where the current page column starts
     int ContentTop = -1; // y below the headers of a fresh page or column: a break there is useless
     int RowCounter = 0;  // "Current#"
+    // The built page the band of views outside bands (type 22) was printed on: it prints once per
+    // page, whether at the page's start or because a script showed it.
+    int NoneBandPage = -1;
     int CrossColumn = 0; // "Column#"
     TVNBand* LastBand = nullptr;
     bool SummaryPrinting = false;

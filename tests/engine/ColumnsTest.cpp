@@ -96,3 +96,27 @@ TEST(Columns, PageColumnsContinueAtTheColumnTop) {
     // Column width (737 - 57 - 38) / 2 = 321, plus the 38-pixel gap.
     EXPECT_EQ(lefts, (std::set<int>{60, 60 + 321 + 38}));
 }
+
+TEST(Columns, TheFooterOfRowsDownColumnsGoesUnderThemAtTheBandsLeft) {
+    // Rows of 200: four fit in a column (116 .. 916), the fifth and sixth go to the second.
+    TEngineFixture f(TEngineFixture::Rows(6));
+    TVNBandView* data = TwoColumnReport(f, 0);
+    data->Height = 200;
+    AddBand(*f.Page, "Foot", bkMasterFooter, 350, 40);
+    AddMemo(*f.Page, "FootText", 10, 355, 600, 20, {"total [SUM([qty])]"});
+    ASSERT_TRUE(f.Report.BuildReport()) << f.Report.ErrorText;
+    ASSERT_EQ(f.PageCount(), 1);
+    std::vector<TWritten> foot, names;
+    for (auto& w : f.Views(0))
+        if (w.Name == "FootText")
+            foot.push_back(w);
+        else if (w.Name == "Name")
+            names.push_back(w);
+    ASSERT_EQ(names.size(), 6u);
+    EXPECT_EQ(names[4].Left, 330);
+    ASSERT_EQ(foot.size(), 1u);
+    EXPECT_EQ(foot[0].Text, "total 21");
+    EXPECT_EQ(foot[0].Left, 10);
+    EXPECT_EQ(foot[0].Top, 916 + 5);
+    EXPECT_LE(foot[0].Left + foot[0].Width, 794); // on the page
+}

@@ -36,3 +36,17 @@ TEST(ViewMethods, ScriptsReachTheListsOfAView) {
         EXPECT_EQ(f.Report.FindObject("Row")->Memo, TVNStrings{"[name]"});
     }
 }
+
+TEST(ViewMethods, ShowBandOfTheBandOutsideBandsPrintsItOncePerPage) {
+    TEngineFixture f(TEngineFixture::Rows(3));
+    AddBand(*f.Page, "Free", bkNone, 400, 40);
+    AddMemo(*f.Page, "FreeText", 10, 405, 200, 20, {"free"});
+    TVNBandView* data = AddBand(*f.Page, "Data", bkMasterData, 100, 30);
+    data->FormatText = "Lines";
+    AddMemo(*f.Page, "Row", 10, 102, 300, 20, {"[name]"});
+    data->OnAfterPrint = {"if [Line#] = 2 then ShowBand('Free');"};
+    ASSERT_TRUE(f.Report.BuildReport()) << f.Report.ErrorText;
+    ASSERT_EQ(f.PageCount(), 1);
+    EXPECT_EQ(f.Texts(0, "FreeText"), std::vector<AnsiString>{"free"});
+    EXPECT_EQ(f.Texts(0, "Row").size(), 3u);
+}
