@@ -369,3 +369,24 @@ TEST_F(QtCanvasTest, WingdingsTickAndCrossBecomeUnicodeMarks) {
     s.Canvas->TextOut(10, 10, "\xFC");
     EXPECT_FALSE(InkBox(s.Done()).isNull());
 }
+
+TEST_F(QtCanvasTest, LargeWidthStretchesDrawAsWideAsAskedWithoutCrashing) {
+    // A bold CJK font stretched hundreds of percent once crashed Qt's FreeType engine; any stored
+    // width must draw, and the drawn text must be as wide as it measures.
+    const AnsiString text = CP936("宽字AB");
+    int previous = 0;
+    for (int width : {12, 40, 120, 400}) {
+        SCOPED_TRACE(width);
+        TSurface s(4200, 120);
+        TFontSpec f = Font(HeiTi(), 24, fsBold);
+        f.Width = width;
+        s.Canvas->SetFont(f);
+        const int measured = s.Canvas->TextWidth(text);
+        EXPECT_GT(measured, previous);
+        previous = measured;
+        s.Canvas->TextOut(10, 10, text);
+        const QRect ink = InkBox(s.Done());
+        ASSERT_FALSE(ink.isNull());
+        EXPECT_NEAR(ink.width(), measured, measured * 0.15 + 4);
+    }
+}

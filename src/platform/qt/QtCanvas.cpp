@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QPolygon>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <memory>
@@ -28,11 +29,19 @@ struct TQtFontEntry {
     int Ascent = 0;
     int Height = 0;
     std::unique_ptr<QFontMetricsF> Metrics;
-    std::array<double, 256> Single; // advance per single byte, negative when not measured yet
+    // The part of a width stretch the font itself does not carry: text is measured and drawn
+    // this much wider (see the stretch bounds below).
+    double ScaleX = 1.0;
+    std::array<double, 256> Single; // advance per single byte (ScaleX applied), negative when not measured yet
     std::unordered_map<std::uint16_t, double> Double; // advance per CP936 double-byte code
 };
 
 namespace {
+
+// Qt's FreeType engine crashes drawing large stretches of some fonts (a bold CJK font stretched a
+// few hundred percent), and a report may ask for up to 4000%. The font takes at most this range;
+// the rest is a horizontal scale of the painter, so the text is still as wide as asked.
+constexpr int MinFontStretch = 50, MaxFontStretch = 200;
 
 // Wingdings bytes the reports use for check boxes and their Unicode look-alikes in DejaVu Sans.
 char16_t SymbolChar(unsigned char b) {
@@ -235,8 +244,10 @@ TQtFontEntry& TQtCanvas::Entry() {
         if (FFont.Width > 0) {
             double average = metricsOf(font)->averageCharWidth();
             if (average > 0) {
-                int stretch = int(std::lround(FFont.Width * 100.0 / average));
-                font.setStretch(stretch < 1 ? 1 : stretch > 4000 ? 4000 : stretch);
+                const double wanted = std::clamp(FFont.Width * 100.0 / average, 1.0, 4000.0);
+                const int stretch = std::clamp(int(std::lround(wanted)), MinFontStretch, MaxFontStretch);
+                font.setStretch(stretch);
+                entry->ScaleX = wanted / stretch;
             }
         }
         entry->Font = font;
@@ -276,12 +287,13 @@ int TQtCanvas::TextWidth(std::string_view text) {
             auto code = std::uint16_t(std::uint8_t(text[i]) << 8 | std::uint8_t(text[i + 1]));
             auto found = e.Double.find(code);
             if (found == e.Double.end())
-                found = e.Double.emplace(code, e.Metrics->horizontalAdvance(DisplayText(text.substr(i, 2))))
+                found = e.Double
+                            .emplace(code, e.ScaleX * e.Metrics->horizontalAdvance(DisplayText(text.substr(i, 2))))
                             .first;
             sum += found->second;
         } else {
             double& advance = e.Single[std::uint8_t(text[i])];
-            if (advance < 0) advance = e.Metrics->horizontalAdvance(DisplayText(text.substr(i, 1)));
+            if (advance < 0) advance = e.ScaleX * e.Metrics->horizontalAdvance(DisplayText(text.substr(i, 1)));
             sum += advance;
         }
         i += len;
@@ -297,7 +309,7 @@ void TQtCanvas::DrawText(int x, int y, std::string_view text, const TRect* clip)
     if (text.empty() || FFont.Color == clNone) return;
     TQtFontEntry& e = Entry();
     QFont font = e.Font;
-    if (FCharSpacing) font.setLetterSpacing(QFont::AbsoluteSpacing, FCharSpacing);
+    if (FCharSpacing) font.setLetterSpacing(QFont::AbsoluteSpacing, FCharSpacing / e.ScaleX);
     FPainter->save();
     if (clip)
         FPainter->setClipRect(ToQRect(*clip), FPainter->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
@@ -306,6 +318,7 @@ void TQtCanvas::DrawText(int x, int y, std::string_view text, const TRect* clip)
     FPainter->setLayoutDirection(FRightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
     FPainter->translate(x, y);
     if (FFont.Angle % 3600) FPainter->rotate(-FFont.Angle / 10.0);
+    if (e.ScaleX != 1.0) FPainter->scale(e.ScaleX, 1.0);
     FPainter->drawText(QPointF(0, e.Ascent), DisplayText(text));
     FPainter->restore();
 }
