@@ -10,7 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-arphic-uming fonts-wqy-zenhei fonts-liberation2 fonts-dejavu-core
   imagemagick
-  xvfb xauth
+  xvfb xauth sqlite3
 )
 
 missing=()

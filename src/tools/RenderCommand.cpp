@@ -12,9 +12,12 @@
 #include "report/VNReport.h"
 #include "report/VNReportCheck.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/MessageService.h"
 #include "platform/qt/QtCanvas.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -23,6 +26,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -100,11 +104,21 @@ int RunRender(int argc, char** argv) {
             pages.DrawPage(i, canvas, TRect{0, 0, w, h});
             page.Visible = 0;
         }
+        // Drawn pages stay as their compact streams: a decoded page is released once written, so
+        // a long report renders in the memory of one page at a time.
+        page.DecodedPage.reset();
         char name[32];
         std::snprintf(name, sizeof name, "page-%03d.png", i + 1);
         const QString path = QDir(QString::fromStdString(outDir)).filePath(QString::fromLatin1(name));
-        if (!image.save(path, "PNG")) {
-            std::fprintf(stderr, "vnreport: cannot write %s\n", path.toLocal8Bit().constData());
+        // Complete or absent: a full disk must not leave a truncated picture behind.
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        try {
+            if (!image.save(&buffer, "PNG")) throw std::runtime_error("cannot encode the page");
+            AtomicWriteFile(path.toStdString(), std::string_view(png.constData(), std::size_t(png.size())));
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "vnreport: cannot write %s: %s\n", path.toLocal8Bit().constData(), e.what());
             return 1;
         }
     }

@@ -12,22 +12,42 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <unordered_map>
 
 namespace {
 
 using TTable = std::vector<std::vector<std::string>>; // header row first, UTF-8
 
-// RFC 4180 style: commas, double quotes doubled inside quoted fields, CR LF or LF rows.
-bool ReadCsv(const std::string& fileName, TTable& rows) {
+// Whether the bytes are UTF-8 (plain ASCII is); a Chinese desktop tool's export is GBK instead.
+bool IsUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (n == 0 || i + n > text.size()) return false;
+        for (std::size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) >> 6) != 2) return false;
+        i += n;
+    }
+    return true;
+}
+
+// RFC 4180 style: commas, double quotes doubled inside quoted fields, CR LF or LF rows. Text that
+// is not UTF-8 is read as GBK (code page 936). RowLines[i] is the file line where rows[i] starts.
+bool ReadCsv(const std::string& fileName, TTable& rows, std::vector<int>& rowLines, std::string& error) {
     std::ifstream in(fileName, std::ios::binary);
-    if (!in) return false;
+    if (!in) {
+        error = "cannot open the file";
+        return false;
+    }
     std::stringstream buffer;
     buffer << in.rdbuf();
     std::string text = buffer.str();
     if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
+    if (!IsUtf8(text)) text = AnsiToUtf8(text);
     std::vector<std::string> row;
     std::string field;
     bool quoted = false, any = false;
+    int line = 1, rowLine = 1, quoteLine = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (quoted) {
@@ -35,10 +55,13 @@ bool ReadCsv(const std::string& fileName, TTable& rows) {
                 field += '"', ++i;
             else if (c == '"')
                 quoted = false;
-            else
+            else {
+                if (c == '\n') ++line;
                 field += c;
+            }
         } else if (c == '"') {
             quoted = any = true;
+            quoteLine = line;
         } else if (c == ',') {
             row.push_back(std::move(field));
             field.clear();
@@ -46,18 +69,80 @@ bool ReadCsv(const std::string& fileName, TTable& rows) {
         } else if (c == '\n' || c == '\r') {
             if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
             if (any || !field.empty()) row.push_back(std::move(field));
-            if (!row.empty()) rows.push_back(std::move(row));
+            if (!row.empty()) {
+                rows.push_back(std::move(row));
+                rowLines.push_back(rowLine);
+            }
             row.clear();
             field.clear();
             any = false;
+            rowLine = ++line;
         } else {
             field += c;
             any = true;
         }
     }
+    if (quoted) {
+        // Taking the rest of the file into one field would silently merge every later row.
+        error = "line " + std::to_string(quoteLine) + ": a quoted field is never closed";
+        return false;
+    }
     if (any || !field.empty()) row.push_back(std::move(field));
-    if (!row.empty()) rows.push_back(std::move(row));
+    if (!row.empty()) {
+        rows.push_back(std::move(row));
+        rowLines.push_back(rowLine);
+    }
+    if (rows.empty()) error = "the file has no header row";
     return !rows.empty();
+}
+
+// A header a data set can take: every column named, no name twice (names compare without case).
+// Empty columns at the end with nothing under them (a trailing comma) are dropped first.
+bool CheckHeader(TTable& rows, std::string& error) {
+    std::vector<std::string>& header = rows.front();
+    while (!header.empty() && header.back().empty()) {
+        const std::size_t c = header.size() - 1;
+        for (std::size_t r = 1; r < rows.size(); ++r)
+            if (c < rows[r].size() && !rows[r][c].empty()) {
+                error = "column " + std::to_string(c + 1) + " has no name";
+                return false;
+            }
+        header.pop_back();
+    }
+    std::unordered_map<AnsiString, std::size_t> seen;
+    for (std::size_t c = 0; c < header.size(); ++c) {
+        if (header[c].empty()) {
+            error = "column " + std::to_string(c + 1) + " has no name";
+            return false;
+        }
+        const auto [at, added] = seen.emplace(UpperCase(Utf8ToAnsi(header[c])), c);
+        if (!added) {
+            error = "columns " + std::to_string(at->second + 1) + " and " + std::to_string(c + 1) +
+                    " have the same name \"" + header[c] + "\"";
+            return false;
+        }
+    }
+    return !header.empty() || (error = "the header names no column", false);
+}
+
+// Rows with more values than the header lose data: refused. Rows with fewer are filled with empty
+// values, and said.
+bool CheckRows(const TTable& rows, const std::vector<int>& rowLines, const std::string& source, std::string& error) {
+    const std::size_t columns = rows.front().size();
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        const std::string where = r < rowLines.size() ? "line " + std::to_string(rowLines[r]) : "row " + std::to_string(r + 1);
+        std::size_t used = rows[r].size();
+        while (used > columns && rows[r][used - 1].empty())
+            --used; // trailing commas
+        if (used > columns) {
+            error = where + " has " + std::to_string(used) + " values, the header " + std::to_string(columns);
+            return false;
+        }
+        if (rows[r].size() < columns)
+            std::fprintf(stderr, "vnreport: %s: %s has %zu values, the header %zu: the missing ones are empty\n",
+                         source.c_str(), where.c_str(), rows[r].size(), columns);
+    }
+    return true;
 }
 
 bool ReadSqlite(const std::string& path, const std::string& select, TTable& rows, std::string& error) {
@@ -171,16 +256,25 @@ bool TLoadedReport::Load(const std::string& reportFile, const TReportSources& so
         bool ok;
         if (source.rfind("sqlite:", 0) == 0) {
             const auto colon = source.find(':', 7);
-            ok = colon != std::string::npos &&
-                 ReadSqlite(source.substr(7, colon - 7), source.substr(colon + 1), rows, error);
+            const bool hasSelect = colon != std::string::npos && !Trim(source.substr(colon + 1)).empty();
+            ok = hasSelect && ReadSqlite(source.substr(7, colon - 7), source.substr(colon + 1), rows, error);
+            if (!ok && error.empty()) error = "give sqlite:PATH:SELECT";
         } else {
-            ok = ReadCsv(source, rows);
+            std::vector<int> rowLines;
+            ok = ReadCsv(source, rows, rowLines, error) && CheckHeader(rows, error) &&
+                 CheckRows(rows, rowLines, source, error);
         }
+        if (ok && source.rfind("sqlite:", 0) == 0) ok = CheckHeader(rows, error);
         if (!ok) {
-            std::fprintf(stderr, "vnreport: cannot read data %s %s\n", source.c_str(), error.c_str());
+            std::fprintf(stderr, "vnreport: cannot read data %s: %s\n", source.c_str(), error.c_str());
             return false;
         }
-        FTables.push_back(MakeDataSet(rows));
+        try {
+            FTables.push_back(MakeDataSet(rows));
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "vnreport: cannot read data %s: %s\n", source.c_str(), e.what());
+            return false;
+        }
         auto ds = std::make_unique<TVNDBDataSet>(&FOwner, Utf8ToAnsi(name));
         ds->SetDataSet(FTables.back().get());
         FDatasets.push_back(std::move(ds));
