@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <map>
 #include <optional>
+#include <cstdint>
 #include <ostream>
 
 namespace {
@@ -21,6 +22,13 @@ std::optional<std::int64_t> ParseInt(const std::string& s) {
     const auto res = std::from_chars(s.data(), s.data() + s.size(), v);
     if (res.ec != std::errc() || res.ptr != s.data() + s.size() || s.empty()) return std::nullopt;
     return v;
+}
+
+// A dispatch id or function number: a 32-bit integer, never wrapped into another one.
+std::optional<std::int32_t> ParseInt32(const std::string& s) {
+    const auto v = ParseInt(s);
+    if (!v || *v < INT32_MIN || *v > INT32_MAX) return std::nullopt;
+    return static_cast<std::int32_t>(*v);
 }
 
 std::string Lower(std::string s) {
@@ -118,7 +126,7 @@ int RunCallCommand(ICoorDisp& server, const std::vector<std::string>& args, std:
     const std::string op = Lower(args[0]);
     if (auto it = OperationIds().find(op); it != OperationIds().end()) {
         dispId = it->second;
-    } else if (auto n = ParseInt(op)) {
+    } else if (auto n = ParseInt32(op)) {
         if (*n == ServerFunction::SheetHeader || *n == ServerFunction::SheetLines ||
             *n == ServerFunction::PostGainLoss) {
             dispId = CoorDispId::RunServerFunction;
@@ -131,11 +139,11 @@ int RunCallCommand(ICoorDisp& server, const std::vector<std::string>& args, std:
         return 2;
     }
     if (dispId == CoorDispId::RunServerFunction && function == 0) {
-        if (args.size() < 2 || !ParseInt(args[1])) {
-            err << "retailhost call: RunServerFunction needs a function number\n" << CallUsage;
+        if (args.size() < 2 || !ParseInt32(args[1])) {
+            err << "retailhost call: RunServerFunction needs a function number (a 32-bit integer)\n" << CallUsage;
             return 2;
         }
-        function = static_cast<std::int32_t>(*ParseInt(args[1]));
+        function = *ParseInt32(args[1]);
         first = 2;
     }
     auto ansi = [](const std::string& utf8) { return Utf8ToAnsi(utf8); };

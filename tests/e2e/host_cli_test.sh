@@ -26,6 +26,8 @@ expect 2 'not "99999999999"'               -- "$host" init-demo --db "$work/x.db
 expect 2 'milliseconds from 0 to 600000'   -- "$host" --db "$work/demo.db" --screenshot-after abc
 expect 2 'no stocktake sheet 999999999999' -- "$host" --db "$work/demo.db" --sheet 999999999999 --screenshot "$work/s.png"
 expect 2 "$posted is already posted"       -- "$host" --db "$work/demo.db" --sheet "$posted" --screenshot "$work/s.png"
+expect 2 'a 32-bit integer'                -- "$host" call --db "$work/demo.db" RunServerFunction 4294967329 x
+expect 2 'unknown operation 4294967329'    -- "$host" call --db "$work/demo.db" 4294967329
 touch "$work/plainfile"
 expect 1 'cannot use the data folder'      -- env XDG_DATA_HOME="$work/plainfile/sub" "$host" --screenshot "$work/s.png"
 
