@@ -346,6 +346,9 @@ int TVNBuildEngine::ColumnFooterHeight() const {
 }
 
 void TVNBuildEngine::AddBuiltPage() {
+    if (FReport.CancelRequested && FReport.CancelRequested()) FTerminated = true;
+    if (FReport.MaxPages > 0 && FPages->Count() >= FReport.MaxPages)
+        SetError(nullptr, VNText(TVNText::PageLimit) + " " + std::to_string(FReport.MaxPages));
     FPages->AddPage(*FPage->Page);
     FPageNo = FPages->Count() - 1;
 }

@@ -84,6 +84,11 @@ public:
     bool PrintIfEmpty = true;
     TVNReportType ReportType = rtSimple;
     bool ShowProgress = true;
+    // A build stops with an error rather than make more built pages than this (a damaged range
+    // count or a runaway script would otherwise fill all memory). 0: no limit.
+    int MaxPages = 1000000;
+    // Asked after every built page; true stops the build as Cancel does (Ctrl+C of a command).
+    std::function<bool()> CancelRequested;
     bool StoreInDFM = false;
     bool ShowPrintDialog = true;
 

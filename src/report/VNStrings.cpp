@@ -27,6 +27,7 @@ const AnsiString& VNText(TVNText id) {
             "正在打印页:",
             "取消",
             "异常错误,原因:",
+            "报表页数超过上限:",
         };
         static_assert(sizeof(utf8) / sizeof(utf8[0]) == std::size_t(TVNText::Count));
         std::array<AnsiString, std::size_t(TVNText::Count)> t;

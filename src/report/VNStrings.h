@@ -26,6 +26,7 @@ enum class TVNText {
     PrintingLabel,     // "正在打印页:"
     CancelButton,      // "取消"
     UnexpectedError,   // "异常错误,原因:" (an exception escaping a preview)
+    PageLimit,         // "报表页数超过上限:" (a build stopped at MaxPages, before the limit)
     Count
 };
 

@@ -23,7 +23,9 @@
 #include <QImage>
 #include <QPainter>
 
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -33,13 +35,20 @@ namespace {
 
 int Usage() {
     std::fprintf(stderr, "usage: vnreport render REPORT.vnf [--data NAME=FILE.csv|sqlite:PATH:SELECT ...] "
-                         "[--var NAME=VALUE ...] --out DIR [--vnp FILE]\n");
+                         "[--var NAME=VALUE ...] --out DIR [--vnp FILE] [--max-pages N]\n");
     return 2;
+}
+
+// Ctrl+C stops the build at the next page; nothing half-written is left behind.
+std::atomic<bool> Interrupted{false};
+extern "C" void OnInterrupt(int) {
+    Interrupted = true;
 }
 
 int RunRender(int argc, char** argv) {
     if (argc < 2) return Usage();
     std::string reportFile, outDir, vnpFile;
+    int maxPages = 0;
     TReportSources sources;
     reportFile = argv[1];
     for (int i = 2; i < argc; ++i) {
@@ -51,6 +60,13 @@ int RunRender(int argc, char** argv) {
             outDir = next();
         else if (a == "--vnp")
             vnpFile = next();
+        else if (a == "--max-pages") {
+            char* end = nullptr;
+            const std::string v = next();
+            const long n = std::strtol(v.c_str(), &end, 10);
+            if (v.empty() || *end != '\0' || n < 1 || n > 100000000) return Usage();
+            maxPages = int(n);
+        }
         else
             return Usage();
     }
@@ -76,6 +92,9 @@ int RunRender(int argc, char** argv) {
     if (!loaded.Load(reportFile, sources, flushMessages)) return 1;
     TVNReport& report = loaded.Report;
     report.ShowProgress = false;
+    if (maxPages > 0) report.MaxPages = maxPages;
+    report.CancelRequested = [] { return Interrupted.load(); };
+    std::signal(SIGINT, OnInterrupt);
     // A build drops a script that does not compile: say so, as `vnreport check` would.
     for (const TVNCheckProblem& p : CheckReport(report))
         std::fprintf(stderr, "warning: %s\n", AnsiToUtf8(ProblemText(p)).c_str());
@@ -85,6 +104,10 @@ int RunRender(int argc, char** argv) {
     const double ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     flushMessages();
+    if (Interrupted) {
+        std::fprintf(stderr, "vnreport: interrupted; no pages written\n");
+        return 130;
+    }
     TVNEMFPages& pages = *report.EMFPages;
     std::printf("pages: %d\nbuild time: %.1f ms\n", pages.Count(), ms);
 
@@ -132,7 +155,7 @@ int RunRender(int argc, char** argv) {
 TCommandRegistrar
     reg("render",
         "render REPORT.vnf [--data NAME=FILE.csv|sqlite:PATH:SELECT ...] [--var NAME=VALUE ...] "
-        "--out DIR [--vnp FILE]",
+        "--out DIR [--vnp FILE] [--max-pages N]",
         &RunRender);
 
 } // namespace

@@ -35,6 +35,16 @@ expect 0 'pages:' "$work/gbk.csv"
 "$vnreport" render "$report" --data "Goods=$work/gbk.csv" --out "$work/gbk" --vnp "$work/gbk.vnp" >/dev/null 2>&1
 "$vnreport" render "$report" --data "Goods=$examples/goods.csv" --out "$work/utf8" --vnp "$work/utf8.vnp" >/dev/null 2>&1
 cmp -s "$work/gbk.vnp" "$work/utf8.vnp" || { echo "FAIL: the GBK file builds other pages than the UTF-8 one"; fail=1; }
+# A build that would pass its page limit stops with the engine's message, and writes no page.
+out=$("$vnreport" render "$report" --data "Goods=$examples/goods.csv" --out "$work/limit" --max-pages 2 2>&1)
+[ $? -eq 1 ] && grep -q '报表页数超过上限: 2' <<<"$out" && [ -z "$(ls -A "$work/limit" 2>/dev/null)" ] \
+  || { echo "FAIL: page limit: $out"; fail=1; }
+# Ctrl+C stops a long build cleanly.
+for _ in $(seq 40); do cat "$examples/goods.csv"; done | awk 'NR==1 || !/^Code/' > "$work/long.csv"
+"$vnreport" render "$report" --data "Goods=$work/long.csv" --out "$work/long" >/dev/null 2>"$work/long.err" &
+pid=$!
+sleep 0.3; kill -INT $pid; wait $pid; rc=$?
+[ $rc -eq 130 ] || [ $rc -eq 0 ] || { echo "FAIL: Ctrl+C gave exit $rc: $(cat "$work/long.err")"; fail=1; }
 # SQLite results with a repeated column name.
 if command -v sqlite3 >/dev/null; then
   sqlite3 "$work/d.db" "create table t(a,b); insert into t values(1,2);"
