@@ -55,7 +55,7 @@ inline void EnsureApplication() {
     static int argc = 1;
     static char name[] = "module_tests";
     static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     new QApplication(argc, argv);
 }
 
