@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -50,6 +52,29 @@ bool WriteAll(int fd, std::string_view content) {
     return true;
 }
 
+// Temporary files of earlier writes of this file whose process is gone (killed mid-write): they
+// would otherwise stay beside the file for ever, each as large as the file.
+void RemoveStaleTemporaries(const std::string& target) {
+    const std::filesystem::path t(target);
+    const std::string prefix = t.filename().string() + ".tmp-";
+    std::error_code error;
+    std::filesystem::directory_iterator it(t.parent_path().empty() ? "." : t.parent_path(), error), end;
+    for (; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.compare(0, prefix.size(), prefix) != 0) continue;
+        const std::string rest = name.substr(prefix.size()); // PID-N
+        const std::size_t dash = rest.find('-');
+        if (dash == 0 || dash == std::string::npos ||
+            rest.find_first_not_of("0123456789-") != std::string::npos)
+            continue;
+        const long pid = std::strtol(rest.substr(0, dash).c_str(), nullptr, 10);
+        if (pid <= 0 || pid == ::getpid()) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM) continue; // still running
+        std::error_code ignored;
+        std::filesystem::remove(it->path(), ignored);
+    }
+}
+
 } // namespace
 
 bool ReadWholeFile(const std::string& path, std::string& content) {
@@ -83,6 +108,7 @@ void AtomicWriteFile(const std::string& path, std::string_view content) {
     const std::string folder = FolderOf(target);
     std::error_code dirError;
     std::filesystem::create_directories(folder, dirError);
+    RemoveStaleTemporaries(target);
 
     // Keep the permissions of the file being replaced; a new file gets the usual 0666 less umask.
     mode_t mode = 0666;

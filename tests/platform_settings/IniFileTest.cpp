@@ -277,6 +277,24 @@ TEST(AtomicFile, ReplacesContentKeepsModeAndFollowsLinks) {
     EXPECT_EQ(FileText(folder / "a/b/c.ini"), "deep");
 }
 
+TEST(AtomicFile, TemporariesOfAKilledWriteAreRemovedByTheNextWrite) {
+    TScratchFolder folder;
+    const std::string file = folder / "Trevalmpos.ini";
+    AtomicWriteFile(file, "old");
+    // A dead process's leftover, a live process's write in progress (our parent), and other
+    // names that only look alike.
+    const std::string dead = file + ".tmp-999999999-0";
+    const std::string live = file + ".tmp-" + std::to_string(::getppid()) + "-3";
+    const std::string other = folder / "other.ini.tmp-999999999-0";
+    for (const std::string& p : {dead, live, other})
+        AtomicWriteFile(p, "partial");
+    AtomicWriteFile(file, "new");
+    EXPECT_EQ(FileText(file), "new");
+    EXPECT_FALSE(std::filesystem::exists(dead));
+    EXPECT_TRUE(std::filesystem::exists(live));
+    EXPECT_TRUE(std::filesystem::exists(other));
+}
+
 TEST(ConfigPaths, FollowTheXdgVariables) {
     TEnvOverride home("HOME", "/home/clerk");
     const struct {
