@@ -169,7 +169,12 @@ void THostWindow::SendResize() {
 void THostWindow::OnModuleClosed() {
     FModuleForms.clear(); // the module frees its own form
     FOpenAction->setEnabled(true);
-    if (!FOptions.ScreenshotFile.empty()) QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    if (!FOptions.ScreenshotFile.empty()) {
+        // The module closing before its screenshot (it failed to start) fails the run.
+        const int rc = FScreenshotTaken ? 0 : 1;
+        if (rc) std::cerr << "retailhost: the module closed before the screenshot was taken\n";
+        QTimer::singleShot(0, qApp, [rc] { QCoreApplication::exit(rc); });
+    }
 }
 
 void THostWindow::OnServerCall(std::int32_t dispId, std::int32_t function, bool ok) {
@@ -217,6 +222,7 @@ void THostWindow::AnswerConditionDialog() {
 void THostWindow::TakeScreenshotAndFinish() {
     const QString file = QString::fromStdString(FOptions.ScreenshotFile);
     auto finish = [this, file] {
+        FScreenshotTaken = true;
         if (!this->grab().save(file, "PNG"))
             std::cerr << "retailhost: cannot write " << file.toStdString() << "\n";
         bool closing = false;

@@ -58,4 +58,5 @@ private:
     QList<QPointer<QWidget>> FModuleForms;
     bool FDialogAnswered = false;
     bool FScreenshotScheduled = false;
+    bool FScreenshotTaken = false;
 };

@@ -67,9 +67,11 @@ int RunWindow(int argc, char** argv, TCoorDispRef server, THostWindowOptions opt
     options.DatabaseLabel = dbLabel;
     const bool unattended = !options.ScreenshotFile.empty();
     THostWindow window(std::move(server), options);
-    // An unattended run never waits for a person: message boxes get their dismissing answer.
     TQtMessageService messages(&window);
-    if (!unattended) SetMessageService(&messages);
+    // An unattended run never waits for a person, in the host or in the module it loads.
+    TLogMessageService logged("retailhost");
+    if (unattended) setenv(UnattendedEnvironment, "1", 1);
+    SetMessageService(unattended ? static_cast<IMessageService*>(&logged) : &messages);
     window.show();
     if (unattended || !options.Sheet.empty())
         QTimer::singleShot(0, &window, [&window] { window.OpenModule(); });
@@ -77,7 +79,7 @@ int RunWindow(int argc, char** argv, TCoorDispRef server, THostWindowOptions opt
         QTimer::singleShot(120000, &app, [] { QCoreApplication::exit(3); });
     const int rc = app.exec();
     SetMessageService(nullptr);
-    return rc;
+    return rc == 0 && logged.Errors() > 0 ? 1 : rc;
 }
 
 } // namespace

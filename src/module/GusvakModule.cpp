@@ -5,6 +5,7 @@
 #include "platform/MessageService.h"
 #include "platform/qt/QtMessageService.h"
 
+#include <cstdlib>
 #include <exception>
 
 namespace GusvakModule {
@@ -24,8 +25,12 @@ void Enter(QWidget* notifyControl, const AnsiString& operatorCode, ICoorDisp* se
 
 void EnsureMessageService() {
     static TQtMessageService qtService;
+    // In a run nobody watches, a box would wait for ever: it is logged instead.
+    static TLogMessageService logService("gusvak");
     IMessageService* installed = SetMessageService(nullptr);
-    SetMessageService(installed != nullptr ? installed : &qtService);
+    if (installed == nullptr)
+        installed = std::getenv(UnattendedEnvironment) ? static_cast<IMessageService*>(&logService) : &qtService;
+    SetMessageService(installed);
 }
 
 namespace {

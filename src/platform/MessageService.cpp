@@ -2,6 +2,8 @@
 // headless runs. See MessageService.h.
 #include "MessageService.h"
 
+#include <cstdio>
+
 namespace {
 
 IMessageService* InstalledService = nullptr;
@@ -178,4 +180,25 @@ std::size_t TScriptedMessageService::UnscriptedCount() const {
 void TScriptedMessageService::Clear() {
     FAnswers.clear();
     FShown.clear();
+}
+
+TMsgResult TLogMessageService::ShowMessage(const AnsiString& text, const AnsiString& caption, TMsgIcon icon,
+                                           TMsgButtons buttons) {
+    if (icon == TMsgIcon::Error) ++FErrors;
+    std::fprintf(stderr, "%s: %s: %s\n", FPrefix.c_str(), AnsiToUtf8(caption).c_str(), AnsiToUtf8(text).c_str());
+    return DismissAnswer(buttons);
+}
+
+int TLogMessageService::ChoiceBox(const AnsiString& caption, const AnsiString& prompt,
+                                  const std::vector<AnsiString>&, int) {
+    std::fprintf(stderr, "%s: %s: %s (no choice made)\n", FPrefix.c_str(), AnsiToUtf8(caption).c_str(),
+                 AnsiToUtf8(prompt).c_str());
+    return -1;
+}
+
+std::optional<AnsiString> TLogMessageService::InputBox(const AnsiString& caption, const AnsiString& prompt,
+                                                       const AnsiString&) {
+    std::fprintf(stderr, "%s: %s: %s (no input)\n", FPrefix.c_str(), AnsiToUtf8(caption).c_str(),
+                 AnsiToUtf8(prompt).c_str());
+    return std::nullopt;
 }

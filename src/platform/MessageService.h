@@ -17,6 +17,7 @@
 
 #include <deque>
 #include <optional>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -119,6 +120,28 @@ private:
     std::deque<TAnswer> FAnswers;
     std::vector<TShownMessage> FShown;
 };
+
+// For a process nobody watches (an unattended window run): every box is written to stderr as
+// "PREFIX: caption: text" in UTF-8 and gets its dismissing answer; error boxes are counted.
+class TLogMessageService : public IMessageService {
+public:
+    explicit TLogMessageService(std::string prefix) : FPrefix(std::move(prefix)) {}
+    TMsgResult ShowMessage(const AnsiString& text, const AnsiString& caption, TMsgIcon icon,
+                           TMsgButtons buttons) override;
+    int ChoiceBox(const AnsiString& caption, const AnsiString& prompt, const std::vector<AnsiString>& choices,
+                  int preselected) override;
+    std::optional<AnsiString> InputBox(const AnsiString& caption, const AnsiString& prompt,
+                                       const AnsiString& defaultText) override;
+    int Errors() const { return FErrors; }
+
+private:
+    std::string FPrefix;
+    int FErrors = 0;
+};
+
+// The environment variable a host sets for a run nobody watches; a plug-in loaded into that
+// process (which has its own copy of the installed service) then logs its boxes the same way.
+inline constexpr const char* UnattendedEnvironment = "GUSVAK_UNATTENDED";
 
 // Installs a service for the lifetime of a scope and restores the previous one afterwards.
 class TMessageServiceScope {

@@ -31,6 +31,11 @@ expect 2 'unknown operation 4294967329'    -- "$host" call --db "$work/demo.db" 
 touch "$work/plainfile"
 expect 1 'cannot use the data folder'      -- env XDG_DATA_HOME="$work/plainfile/sub" "$host" --screenshot "$work/s.png"
 
+# An unattended run never waits on a message box: the box goes to stderr and the run fails.
+cp "$work/demo.db" "$work/broken.db"
+sqlite3 "$work/broken.db" "delete from tbSysMsg where lower(f_Csmc) = 'dybm'"
+expect 1 '错误: '                           -- "$host" --db "$work/broken.db" --screenshot "$work/b.png"
+
 # A host with the database open: init-demo leaves the file alone.
 "$host" --db "$work/demo.db" --screenshot "$work/s.png" --screenshot-after 5000 >/dev/null 2>&1 &
 for _ in $(seq 50); do grep -q FLOCK /proc/locks && break; sleep 0.1; done
