@@ -98,18 +98,24 @@ int main(int argc, char** argv) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
+        // The option's value as a whole number in range, or a usage error saying what it takes.
+        auto numberOption = [&](const char* option, const char* unit, long long low, long long high, int& into) {
+            const auto n = ParseNumber(args[++i], low, high);
+            if (n) {
+                into = static_cast<int>(*n);
+                return true;
+            }
+            std::cerr << "retailhost: " << option << " takes " << unit << " from " << low << " to " << high
+                      << ", not \"" << args[i] << "\"\n"
+                      << Usage;
+            return false;
+        };
         if (rest.empty() && a == "--db" && hasValue)
             choice.SqlitePath = args[++i];
         else if (rest.empty() && a == "--pg" && hasValue)
             choice.Conninfo = args[++i];
         else if (command == "init-demo" && a == "--lines" && hasValue) {
-            const auto lines = ParseNumber(args[++i], 1, 1000000);
-            if (!lines) {
-                std::cerr << "retailhost: --lines takes a number of lines from 1 to 1000000, not \"" << args[i]
-                          << "\"\n" << Usage;
-                return 2;
-            }
-            demo.Lines = static_cast<int>(*lines);
+            if (!numberOption("--lines", "a number of lines", 1, 1000000, demo.Lines)) return 2;
         }
         else if (command == "init-demo" && a == "--date" && hasValue)
             demo.Today = args[++i];
@@ -120,13 +126,7 @@ int main(int argc, char** argv) {
         else if (command.empty() && a == "--screenshot" && hasValue)
             window.ScreenshotFile = args[++i];
         else if (command.empty() && a == "--screenshot-after" && hasValue) {
-            const auto ms = ParseNumber(args[++i], 0, 600000);
-            if (!ms) {
-                std::cerr << "retailhost: --screenshot-after takes milliseconds from 0 to 600000, not \"" << args[i]
-                          << "\"\n" << Usage;
-                return 2;
-            }
-            window.ScreenshotAfterMs = static_cast<int>(*ms);
+            if (!numberOption("--screenshot-after", "milliseconds", 0, 600000, window.ScreenshotAfterMs)) return 2;
         }
         else
             rest.push_back(a);
