@@ -21,6 +21,7 @@ class TVNBand;
 class TVNDataset;
 class TVNEMFPages;
 class TVNComponent;
+class TVNExportFilter;
 
 // Receives every view an export hands over, with its position on the page.
 class IVNExportSink {
@@ -164,6 +165,10 @@ public:
     void PreviewReport();
     // Shows the built pages in the preview window (the installed window services).
     void PreviewBuiltReport();
+    // Writes the built pages through the filter into fileName (the filter's dialog may change
+    // it). False when nothing was written: no built pages, the before-export event or the dialog
+    // said no. Errors of the filter or the file propagate; the file is then not written.
+    bool ExportBuiltReport(TVNExportFilter& filter, const std::string& fileName);
 
     // The message of the last load (empty after a clean load).
     AnsiString LoadMessage;

@@ -4,6 +4,7 @@
 #include "VNDialogPageWindow.h"
 #include "VNPreviewForm.h"
 #include "VNProgressForm.h"
+#include "VNQtRasterSurface.h"
 
 std::unique_ptr<IVNProgressWindow> TVNQtWindowServices::OpenProgress(const AnsiString& caption) {
     return std::make_unique<TVNProgressForm>(caption);
@@ -25,4 +26,5 @@ void TVNQtWindowServices::ReportDestroyed(TVNReport& report) {
 void InstallVNQtWindowServices() {
     static TVNQtWindowServices services;
     SetVNWindowServices(&services);
+    InstallVNQtRasterSurfaces();
 }

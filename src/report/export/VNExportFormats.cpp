@@ -1,0 +1,30 @@
+// The table of export formats.
+#include "VNExportFormats.h"
+
+#include "VNTextExport.h"
+
+namespace {
+
+template <class T> std::unique_ptr<TVNExportFilter> Make() { return std::make_unique<T>(); }
+
+} // namespace
+
+const std::vector<TVNExportFormat>& ExportFormats() {
+    static const std::vector<TVNExportFormat> formats = {
+        {"txt", "txt", &Make<TVNTextExport>},
+        {"csv", "csv", &Make<TVNCSVExport>},
+    };
+    return formats;
+}
+
+const TVNExportFormat* FindExportFormat(std::string_view name) {
+    for (const auto& f : ExportFormats())
+        if (f.Name == name) return &f;
+    return nullptr;
+}
+
+std::string ExportFormatList() {
+    std::string list;
+    for (const auto& f : ExportFormats()) list += (list.empty() ? "" : ", ") + f.Name;
+    return list;
+}
