@@ -2,6 +2,7 @@
 # Sets up what is missing, builds everything and runs every test.
 #   ./test.sh             release-with-debug-info build in build/
 #   ./test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
+# The plain run also builds and tests the configuration without Qt in build-noqt/.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -23,3 +24,10 @@ export QT_QPA_PLATFORM=offscreen
 cmake -S . -B "$build" -G Ninja "${extra[@]}" >/dev/null
 cmake --build "$build"
 ctest --test-dir "$build" --output-on-failure
+
+# The engine core and the host server must keep building and passing their tests without Qt.
+if [ "$build" = build ]; then
+  cmake -S . -B build-noqt -G Ninja -DGUSVAK_WITH_QT=OFF -DGUSVAK_BENCH=OFF >/dev/null
+  cmake --build build-noqt
+  ctest --test-dir build-noqt --output-on-failure
+fi

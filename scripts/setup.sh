@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  g++ cmake ninja-build pkg-config
+  g++ cmake ninja-build pkg-config python3
   qt6-base-dev libqt6opengl6-dev
   libjpeg62-turbo-dev libsqlite3-dev libpq-dev postgresql
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,10 +1,10 @@
 // Server function 34 for the demo's 10,000-line sheet, from the request to the lines loaded into
 // the in-memory data set, on both backends. Targets: median at most 200 ms on SQLite and 400 ms
 // on PostgreSQL.
-#include "DemoData.h"
-#include "HostServer.h"
+#include "host/DemoData.h"
+#include "host/HostServer.h"
 #include "PgTestServer.h"
-#include "StocktakeFunctions.h"
+#include "host/StocktakeFunctions.h"
 #include "platform/MemDataSet.h"
 
 #include <benchmark/benchmark.h>

@@ -2,8 +2,8 @@
 // folder of its own (also holding the settings) that disappears with the benchmark.
 #pragma once
 
-#include "DemoData.h"
-#include "HostServer.h"
+#include "host/DemoData.h"
+#include "host/HostServer.h"
 
 #include <QApplication>
 

@@ -5,7 +5,7 @@
 //                          clerk waits per scroll step (target: at most 50 ms, "max_ms" counter);
 //   BM_Search              functions 33 and 34 on the demo server, the print copy rebuilt and the
 //                          footer recomputed for the 10,000-line sheet (target: median <= 400 ms).
-#include "CallCommand.h"
+#include "host/CallCommand.h"
 #include "BenchSupport.h"
 #include "module/AdvDBGridQx.h"
 #include "module/GusvakModule.h"

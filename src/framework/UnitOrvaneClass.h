@@ -10,7 +10,7 @@
 
 #include "LookupList.h"
 #include "WorkContext.h"
-#include "module/CoorDisp.h"
+#include "coordisp/CoorDisp.h"
 #include "platform/Value.h"
 
 #include <QColor>

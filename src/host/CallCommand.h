@@ -6,7 +6,7 @@
 
 #include "DbBackend.h"
 #include "DemoData.h"
-#include "module/CoorDisp.h"
+#include "coordisp/CoorDisp.h"
 
 #include <iosfwd>
 #include <memory>

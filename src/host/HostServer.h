@@ -8,7 +8,7 @@
 #pragma once
 
 #include "DbBackend.h"
-#include "module/CoorDisp.h"
+#include "coordisp/CoorDisp.h"
 
 #include <functional>
 #include <memory>

@@ -2,6 +2,7 @@
 #include "HostWindow.h"
 
 #include "HostServer.h"
+#include "platform/qt/HostMessageEvent.h"
 #include "platform/MemDataSet.h"
 #include "platform/MessageService.h"
 #include "platform/qt/QtMessageService.h"

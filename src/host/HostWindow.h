@@ -8,7 +8,7 @@
 // result is shown.
 #pragma once
 
-#include "module/CoorDisp.h"
+#include "coordisp/CoorDisp.h"
 
 #include <QMainWindow>
 #include <QPointer>

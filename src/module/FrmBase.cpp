@@ -2,7 +2,8 @@
 #include "FrmBase.h"
 
 #include "GusvakModule.h"
-#include "module/CoorDisp.h"
+#include "coordisp/CoorDisp.h"
+#include "platform/qt/HostMessageEvent.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -4,7 +4,7 @@
 // until the user closes it.
 #include "GusvakModule.h"
 #include "UnitGusvak.h"
-#include "module/CoorDisp.h"
+#include "coordisp/CoorDisp.h"
 
 #include <QFrame>
 

@@ -4,7 +4,7 @@
 // module runs under, so that an error is shown to the user instead of vanishing.
 #pragma once
 
-#include "module/CoorDisp.h"
+#include "coordisp/CoorDisp.h"
 #include "platform/AnsiString.h"
 
 #include <QPointer>

@@ -3,9 +3,9 @@
 // records every call and lets a test replace the answer of one operation.
 #pragma once
 
-#include "DemoData.h"
-#include "HostServer.h"
-#include "module/CoorDisp.h"
+#include "host/DemoData.h"
+#include "host/HostServer.h"
+#include "coordisp/CoorDisp.h"
 #include "platform/MemDataSet.h"
 
 #include <gtest/gtest.h>

@@ -4,11 +4,11 @@
 //   static std::unique_ptr<TDbBackend> Connect(const std::string& id);  a connection to it
 #pragma once
 
-#include "DemoData.h"
-#include "HostSchema.h"
-#include "HostServer.h"
-#include "HostText.h"
-#include "StocktakeFunctions.h"
+#include "host/DemoData.h"
+#include "host/HostSchema.h"
+#include "host/HostServer.h"
+#include "host/HostText.h"
+#include "host/StocktakeFunctions.h"
 #include "platform/MemDataSet.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The backslash escaping shared by the COPY loader and the call command's tab-separated output:
 // only the four characters that would break a row or column change, everything else (including
 // multi-byte text) passes through, and the result is appended.
-#include "HostText.h"
+#include "host/HostText.h"
 
 #include <gtest/gtest.h>
 

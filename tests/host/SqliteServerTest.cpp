@@ -1,8 +1,8 @@
 // The host server's shared cases on SQLite, plus what only the embedded setup has: SELECT
 // adaptation, the command line's output and the atomic creation of the demo file.
-#include "CallCommand.h"
+#include "host/CallCommand.h"
 #include "HostServerCases.h"
-#include "SelectAdapter.h"
+#include "host/SelectAdapter.h"
 
 #include <filesystem>
 #include <sstream>

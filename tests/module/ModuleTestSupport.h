@@ -4,10 +4,11 @@
 // notice, and helpers that answer the modal condition dialog the way a clerk would.
 #pragma once
 
-#include "CallCommand.h"
-#include "DemoData.h"
-#include "HostServer.h"
-#include "module/CoorDisp.h"
+#include "host/CallCommand.h"
+#include "host/DemoData.h"
+#include "host/HostServer.h"
+#include "coordisp/CoorDisp.h"
+#include "platform/qt/HostMessageEvent.h"
 #include "module/GusvakModule.h"
 #include "module/ModuleText.h"
 #include "module/UnitCondition.h"

@@ -2,8 +2,8 @@
 // template list as the sheet reads it, and the large sheet's header and lines.
 #pragma once
 
-#include "DemoData.h"
-#include "HostServer.h"
+#include "host/DemoData.h"
+#include "host/HostServer.h"
 
 #include "platform/MemDataSet.h"
 

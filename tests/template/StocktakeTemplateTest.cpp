@@ -7,7 +7,7 @@
 #include "StocktakeTemplateDesign.h"
 
 #include "DemoTemplate.h"
-#include "StocktakeTemplate.h"
+#include "host/StocktakeTemplate.h"
 
 #include "report/VNBandView.h"
 #include "report/VNMemoView.h"

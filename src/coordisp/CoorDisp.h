@@ -11,8 +11,8 @@
 // Result sets arrive as `Value::RecordSet`; a failed server function leaves an array of message
 // texts (`Value::Array` of strings) in its parameter value.
 //
-// This header is shared by the host and the module and needs no Qt. When Qt Core is part of the
-// build, it also declares the Qt event that carries the host window messages.
+// This header is shared by the host and the module and needs no Qt; the Qt event that carries the
+// host window messages is declared on the Qt side (platform/qt/HostMessageEvent.h).
 #pragma once
 
 #include "platform/AnsiString.h"
@@ -218,19 +218,3 @@ constexpr std::uint32_t HostMsgModuleClosed = 0x404;
 constexpr int HostMessageEventType(std::uint32_t message) {
     return 1000 + static_cast<int>(message);
 }
-
-#ifdef QT_CORE_LIB
-#include <QEvent>
-
-// A host window message delivered as a Qt event (send it with QCoreApplication::sendEvent).
-// Receivers test event->type() against HostMessageEventType(...) and static_cast.
-class THostMessageEvent : public QEvent {
-public:
-    THostMessageEvent(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam)
-        : QEvent(static_cast<QEvent::Type>(HostMessageEventType(message))), Message(message), WParam(wParam),
-          LParam(lParam) {}
-    std::uint32_t Message;
-    std::intptr_t WParam;
-    std::intptr_t LParam;
-};
-#endif

@@ -1,0 +1,2 @@
+#include "module/Form.h"
+#include "platform/Value.h"

@@ -1,0 +1,3 @@
+#pragma once
+#include "framework/Context.h"
+#include <QWidget>

@@ -1,0 +1,3 @@
+#include "VNBuildEngine.h"
+#include <QPainter>
+#include <vector>

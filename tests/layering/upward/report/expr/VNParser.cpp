@@ -1,0 +1,3 @@
+#include "report/VNReport.h"
+#include "report/VNBuildEngine.h"
+#include "missing/Gone.h"
