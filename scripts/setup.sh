@@ -10,6 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-arphic-uming fonts-wqy-zenhei fonts-liberation2 fonts-dejavu-core
   imagemagick
+  poppler-utils poppler-data qpdf
   xvfb xauth sqlite3
 )
 

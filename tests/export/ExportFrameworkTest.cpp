@@ -6,6 +6,7 @@
 #include "report/VNStandardViews.h"
 #include "report/VNWindowServices.h"
 #include "report/export/VNMainExportFilter.h"
+#include "report/export/VNPixelFormat.h"
 #include "report/export/VNTextExport.h"
 
 #include "platform/AtomicFile.h"
@@ -204,4 +205,32 @@ TEST(ExportFramework, AlignmentCodesFollowTheTable) {
     for (int v = 0; v < 3; ++v)
         for (int h = 0; h < 4; ++h)
             EXPECT_EQ(ExportAlignmentCode(h, layouts[v]), expected[v][h]) << v << "," << h;
+}
+
+TEST(ExportFramework, PixelFormatsReduceColoursAsTheirDepthHolds) {
+    struct TCase {
+        const char* Name;
+        TVNPixelFormat Format;
+        std::uint32_t In, Out;
+    };
+    for (const TCase& c : std::vector<TCase>{{"Device", pfDevice, 0xFF123456, 0xFF123456},
+                                             {"24 bit", pf24bit, 0xFF123456, 0xFF123456},
+                                             {"1bit", pf1bit, 0xFF808080, 0xFFFFFFFF},
+                                             {"pf1bit", pf1bit, 0xFF0000FF, 0xFF000000},
+                                             {"4 bit", pf4bit, 0xFFF01010, 0xFFFF0000},
+                                             {"4 bit", pf4bit, 0xFFB0B0B0, 0xFFC0C0C0},
+                                             {"8 bit", pf8bit, 0xFF1A80E6, 0xFF3399FF},
+                                             {"8", pf8bit, 0xFFFFFFFF, 0xFFFFFFFF},
+                                             {"15 bit", pf15bit, 0xFF0F0F0F, 0xFF080808},
+                                             {"16 bit", pf16bit, 0xFF0F0F0F, 0xFF080C08}}) {
+        TVNPixelFormat parsed = pf32bit;
+        ASSERT_TRUE(ParsePixelFormat(c.Name, parsed)) << c.Name;
+        EXPECT_EQ(parsed, c.Format) << c.Name;
+        TRasterImage image(1, 1, c.In);
+        ReduceToPixelFormat(image, c.Format);
+        EXPECT_EQ(image.Pixel(0, 0), c.Out) << c.Name << std::hex << " " << image.Pixel(0, 0);
+    }
+    TVNPixelFormat f = pf8bit;
+    EXPECT_FALSE(ParsePixelFormat("12 bit", f));
+    EXPECT_EQ(std::string(PixelFormatName(pf15bit)), "15 bit");
 }

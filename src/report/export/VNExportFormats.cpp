@@ -1,6 +1,7 @@
 // The table of export formats.
 #include "VNExportFormats.h"
 
+#include "VNPDFExport.h"
 #include "VNTextExport.h"
 
 namespace {
@@ -13,6 +14,7 @@ const std::vector<TVNExportFormat>& ExportFormats() {
     static const std::vector<TVNExportFormat> formats = {
         {"txt", "txt", &Make<TVNTextExport>},
         {"csv", "csv", &Make<TVNCSVExport>},
+        {"pdf", "pdf", &Make<TVNPDFExport>},
     };
     return formats;
 }

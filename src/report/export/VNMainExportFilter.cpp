@@ -9,6 +9,7 @@
 #include "platform/Canvas.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -47,6 +48,22 @@ std::optional<TRasterImage> DrawViewPicture(TVNView& view) {
 }
 
 } // namespace
+
+const char* ExportImageFormatName(TVNExportImageFormat format) {
+    return format == ifBMP ? "BMP" : format == ifGIF ? "GIF" : "JPG";
+}
+
+void SetExportImageFormatOption(const std::string& name, const std::string& value, TVNExportImageFormat& format) {
+    std::string t;
+    for (char c : value)
+        if (c != ' ') t += char(std::toupper(static_cast<unsigned char>(c)));
+    if (t == "JPG" || t == "JPEG")
+        format = ifJPG;
+    else if (t == "BMP")
+        format = ifBMP;
+    else if (t != "GIF")
+        throw EVNExportError("option " + name + ": \"" + value + "\" is not JPG, BMP or GIF");
+}
 
 std::uint8_t ExportAlignmentCode(int alignment, int layout) {
     static const std::uint8_t horizontal[4] = {1, 2, 32, 16};

@@ -9,6 +9,13 @@
 
 enum TVNExportImageFormat { ifGIF, ifJPG, ifBMP };
 
+// The option text of an image format: "JPG", "BMP" or "GIF".
+const char* ExportImageFormatName(TVNExportImageFormat format);
+// Reads "JPG" (or "JPEG"), "BMP" or "GIF" into format. The filters that take this option cannot
+// write GIF and ignore it, as their property does: "GIF" leaves format as it was. Anything else
+// throws EVNExportError naming the option.
+void SetExportImageFormatOption(const std::string& name, const std::string& value, TVNExportImageFormat& format);
+
 // One frame side as the record keeps it.
 struct TVNEFFrameSide {
     bool Visible = false;

@@ -1,0 +1,276 @@
+// Writing prepared pages as image-only PDF pages, with an optional invisible text layer.
+#include "VNPDFExport.h"
+
+#include "report/VNEMFPages.h"
+#include "report/VNEngine.h"
+#include "report/VNMemoLayout.h"
+#include "report/VNMemoView.h"
+
+#include "platform/Canvas.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+namespace {
+
+const char* const CRLF = "\r\n";
+
+std::string Ref(int number) {
+    return std::to_string(number) + " 0 R";
+}
+
+// The page image as the file stores raw images: rows from the top, red, green, blue per pixel.
+std::string RawRgb(const TRasterImage& image) {
+    std::string out(std::size_t(image.Width) * std::size_t(image.Height) * 3, '\0');
+    char* p = out.data();
+    for (std::uint32_t argb : image.Pixels) {
+        *p++ = char((argb >> 16) & 0xFF);
+        *p++ = char((argb >> 8) & 0xFF);
+        *p++ = char(argb & 0xFF);
+    }
+    return out;
+}
+
+// A background picture as the canvas draws it; a damaged one is left out rather than failing
+// the whole export.
+TPicture PlatformPicture(const TVNPicture& picture) {
+    if (picture.Empty()) return {};
+    try {
+        return TPicture::Load(picture.Data);
+    } catch (const EPictureError&) {
+        return {};
+    }
+}
+
+const char* const CompressionNames[] = {"None", "Fastest", "Normal", "MaxCompress"};
+
+} // namespace
+
+TVNPDFExport::TVNPDFExport() {
+    RegisterExportFilter(this, "Adobe Acrobat Document (*.pdf)", "*.pdf");
+}
+
+double TVNPDFExport::Points(double reportPixels) const {
+    return reportPixels / (ScreenDPI > 0 ? ScreenDPI : 96) * 72.0;
+}
+
+void TVNPDFExport::SetOffset(int number, std::int64_t offset) {
+    if (int(FOffsets.size()) <= number) FOffsets.resize(std::size_t(number) + 1, 0);
+    FOffsets[std::size_t(number)] = offset;
+}
+
+void TVNPDFExport::WriteObject(int number, std::string text, bool closed) {
+    if (text.find(CRLF) != std::string::npos) text = "<<" + std::string(CRLF) + text + CRLF + ">>";
+    SetOffset(number, Stream->Size());
+    WriteRaw(std::to_string(number) + " 0 obj" + CRLF + text + CRLF);
+    if (closed) WriteRaw(std::string("endobj") + CRLF);
+}
+
+void TVNPDFExport::OnBeginDoc() {
+    FObjectCounter = 5;
+    FOffsets.assign(6, 0);
+    FPageCounter = 0;
+    FImages.clear();
+    FKids.clear();
+    FText.Clear();
+    FWidth = FHeight = 0;
+    if (Report && Report->EMFPages && Report->EMFPages->Count() > 0) {
+        const TVNPreparedPage& first = Report->EMFPages->Page(0);
+        FWidth = first.Metrics.PaperWidthPx;
+        FHeight = first.Metrics.PaperHeightPx;
+    }
+    WriteRaw(std::string("%PDF-1.3") + CRLF);
+    WriteObject(1, "/Type /Catalog" + std::string(CRLF) + "/Pages " + Ref(2));
+}
+
+void TVNPDFExport::OnBeginPage() {
+    // The page must count as shown while it is drawn, or the store skips its objects.
+    TVNPreparedPage& page = Report->EMFPages->Page(ExportPageIndex);
+    FSavedVisible = page.Visible;
+    page.Visible = 1;
+    FImageBuffer.clear();
+    FImageOffsets.clear();
+    FText.Clear();
+    FPageObject = NextObject();
+    FKids += " " + Ref(FPageObject);
+    FContentsObject = NextObject();
+    FLengthObject = NextObject();
+}
+
+void TVNPDFExport::OnText(const TRect& drawRect, int x, TVNView& view, int frameFlags, const AnsiString& text,
+                          int y) {
+    (void)drawRect, (void)frameFlags;
+    if (!SearchableText) return;
+    auto* memo = dynamic_cast<TVNMemoView*>(&view);
+    if (!memo || memo->RotationType == rt90 || memo->RotationType == rt180 || memo->RotationType == rt270)
+        return;
+    // Text beyond the first page's size is cut off the picture; it is not searchable either.
+    if (x >= FWidth || y >= FHeight) return;
+    ICanvas& measure = VNMeasureCanvas();
+    measure.SetFont(memo->Font);
+    const int width = measure.TextWidth(text);
+    FText.AddLine(Points(x), Points(y), Points(width), memo->Font.Size, text);
+}
+
+std::string TVNPDFExport::PageImage(int& width, int& height) {
+    TVNEMFPages& pages = *Report->EMFPages;
+    TVNPreparedPage& page = pages.Page(ExportPageIndex);
+    auto surface = CreateVNRasterSurface(FWidth, FHeight);
+    if (!surface)
+        throw EVNExportError("PDF export: no page picture of " + std::to_string(FWidth) + " x " +
+                             std::to_string(FHeight) + " pixels can be drawn here");
+    ICanvas& canvas = surface->Canvas();
+    if (const TVNBkPicture* bk = pages.Background(page.BackgroundIndex)) {
+        const TPicture picture = PlatformPicture(bk->Picture);
+        if (!picture.IsEmpty())
+            canvas.DrawPicture(TRect{bk->Left, bk->Top, bk->Left + FWidth, bk->Top + FHeight}, picture);
+    }
+    // Each page is drawn at its own size onto the first page's bitmap: a larger page is cut, a
+    // smaller one keeps the bitmap's white around it.
+    const int pageWidth = page.Metrics.PaperWidthPx > 0 ? page.Metrics.PaperWidthPx : FWidth;
+    const int pageHeight = page.Metrics.PaperHeightPx > 0 ? page.Metrics.PaperHeightPx : FHeight;
+    const bool wasDecoded = page.DecodedPage != nullptr;
+    pages.DrawPage(ExportPageIndex, canvas, TRect{0, 0, pageWidth, pageHeight});
+    if (!wasDecoded) page.DecodedPage.reset(); // one decoded page at a time
+    TRasterImage image = surface->Image();
+    surface.reset();
+    ReduceToPixelFormat(image, PixelFormat);
+    width = image.Width;
+    height = image.Height;
+    return ExportImageFormat == ifBMP ? RawRgb(image) : TVNMainExportFilter::BitmapToJpeg(image, JPEGQuality);
+}
+
+void TVNPDFExport::OnEndPage() {
+    TVNPreparedPage& page = Report->EMFPages->Page(ExportPageIndex);
+    // 1-3: the page's image object, into the buffer written after the page's own objects.
+    int width = 0, height = 0;
+    const std::string data = PageImage(width, height);
+    const int image = NextObject();
+    const int position = int(FImages.size());
+    FImages.push_back(image);
+    FImageOffsets.emplace_back(std::int64_t(FImageBuffer.size()), image);
+    FImageBuffer += std::to_string(image) + " 0 obj" + CRLF + "<< /Type/XObject/Subtype/Image/Name/Img" +
+                    std::to_string(position) + "/Width " + std::to_string(width) + "/Height " +
+                    std::to_string(height) + "/BitsPerComponent 8/ColorSpace/DeviceRGB" +
+                    (ExportImageFormat == ifBMP ? "" : "/Filter/DCTDecode") + "/Length " +
+                    std::to_string(data.size()) + CRLF + ">>" + CRLF + "stream" + CRLF;
+    FImageBuffer += data;
+    FImageBuffer += std::string(CRLF) + "endstream" + CRLF + "endobj" + CRLF;
+
+    // 4: the contents paint the image over the whole media box.
+    std::string content = "q\r" + PDFNumber(Points(FWidth)) + " 0 0 " + PDFNumber(Points(FHeight)) + " " +
+                          PDFNumber(0) + " " + PDFNumber(0) + " cm\r/Img" + std::to_string(position) +
+                          " Do\rQ\r\n";
+    if (SearchableText) content += FText.Operators(Points(FHeight));
+
+    // 5-8: page, contents, length, then the buffered image.
+    WriteObject(FPageObject, "/Type /Page" + std::string(CRLF) + "/Parent " + Ref(2) + CRLF + "/Contents " +
+                                 Ref(FContentsObject));
+    WriteObject(FContentsObject, "<< /Length " + Ref(FLengthObject) + " >>", false);
+    WriteRaw("stream" + std::string(CRLF) + content + CRLF + "endstream" + CRLF + "endobj" + CRLF);
+    WriteObject(FLengthObject, std::to_string(content.size()));
+    const std::int64_t base = Stream->Size();
+    for (const auto& [offset, number] : FImageOffsets)
+        SetOffset(number, base + offset);
+    WriteRaw(FImageBuffer);
+    FImageBuffer.clear();
+
+    // 9.
+    page.Visible = FSavedVisible;
+    ++FPageCounter;
+}
+
+void TVNPDFExport::OnEndDoc() {
+    int font = 0;
+    if (SearchableText) {
+        font = NextObject();
+        const int cidFont = NextObject(), descriptor = NextObject();
+        WriteObject(font, TVNPDFTextLayer::FontObject(cidFont));
+        WriteObject(cidFont, TVNPDFTextLayer::CIDFontObject(descriptor));
+        WriteObject(descriptor, TVNPDFTextLayer::FontDescriptorObject());
+    }
+    WriteObject(2, "/Type /Pages" + std::string(CRLF) + "/Count " + std::to_string(FPageCounter) + CRLF +
+                       "/MediaBox [0 0 " + PDFNumber(Points(FWidth)) + " " + PDFNumber(Points(FHeight)) +
+                       "]" + CRLF + "/Kids [" + FKids + "]" + CRLF + "/Resources " + Ref(5));
+    std::string resources = "/ProcSet " + Ref(4);
+    if (!FImages.empty()) {
+        resources += std::string(CRLF) + "/XObject <<";
+        for (std::size_t i = 0; i < FImages.size(); ++i)
+            resources += std::string(CRLF) + "/Img" + std::to_string(i) + " " + Ref(FImages[i]);
+        resources += " >>";
+    }
+    if (font)
+        resources +=
+            std::string(CRLF) + "/Font << " + TVNPDFTextLayer::FontResource + " " + Ref(font) + " >>";
+    WriteObject(5, resources);
+    WriteObject(4, "[/PDF /Text /ImageC]");
+    // Written as the dictionary it is: its one entry has no line break of its own to make the
+    // wrapping rule apply, and a bare entry would not be a PDF object.
+    SetOffset(3, Stream->Size());
+    WriteRaw(std::string("3 0 obj") + CRLF + "<<" + CRLF + "/Producer (Valnor)" + CRLF + ">>" + CRLF +
+             "endobj" + CRLF);
+
+    const std::int64_t xref = Stream->Size();
+    std::string table = "xref" + std::string(CRLF) + "0 " + std::to_string(FObjectCounter + 1) + CRLF +
+                        "0000000000 65535 f" + CRLF;
+    FOffsets.resize(std::size_t(FObjectCounter) + 1, 0);
+    char entry[32];
+    for (int i = 1; i <= FObjectCounter; ++i) {
+        std::snprintf(entry, sizeof entry, "%010lld 00000 n\r\n",
+                      static_cast<long long>(FOffsets[std::size_t(i)]));
+        table += entry;
+    }
+    table += "trailer" + std::string(CRLF) + "<<" + CRLF + "/Root " + Ref(1) + CRLF + "/Info " + Ref(3) +
+             CRLF + "/Size " + std::to_string(FObjectCounter + 1) + CRLF + ">>" + CRLF + "startxref" + CRLF +
+             std::to_string(xref) + CRLF + "%%EOF";
+    WriteRaw(table);
+}
+
+// ---- options ------------------------------------------------------------------------------------
+
+std::vector<TVNExportOption> TVNPDFExport::Options() const {
+    return {
+        {"ExportImageFormat", ExportImageFormatName(ExportImageFormat),
+         "JPG or BMP: JPEG or raw RGB page images"},
+        {"JPEGQuality", std::to_string(JPEGQuality), "0 to 100: quality of JPEG page images"},
+        {"PixelFormat", PixelFormatName(PixelFormat),
+         "Device, 1 bit, 4 bit, 8 bit, 15 bit, 16 bit, 24 bit or 32 bit: colour depth of the page pictures"},
+        {"CompressionMethod", CompressionNames[CompressionMethod],
+         "None, Fastest, Normal or MaxCompress: kept for the dialog, the file does not change"},
+        {"SearchableText", SearchableText ? "true" : "false",
+         "boolean: an invisible text layer over each page, so readers find and copy its text"}};
+}
+
+void TVNPDFExport::SetOption(const std::string& name, const std::string& value) {
+    if (name == "ExportImageFormat") {
+        SetExportImageFormatOption(name, value, ExportImageFormat);
+    } else if (name == "JPEGQuality") {
+        const double q = ParseExportNumber(name, value);
+        if (q < 0 || q > 100) throw EVNExportError("option JPEGQuality: \"" + value + "\" is not 0 to 100");
+        JPEGQuality = int(q);
+    } else if (name == "PixelFormat") {
+        if (!ParsePixelFormat(value, PixelFormat))
+            throw EVNExportError("option PixelFormat: \"" + value + "\" is not Device, 1 bit ... 32 bit");
+    } else if (name == "CompressionMethod") {
+        std::string t;
+        for (char c : value)
+            t += char(std::tolower(static_cast<unsigned char>(c)));
+        if (t.rfind("vncm", 0) == 0) t.erase(0, 4);
+        for (int i = 0; i < 4; ++i) {
+            std::string n = CompressionNames[i];
+            for (char& c : n)
+                c = char(std::tolower(static_cast<unsigned char>(c)));
+            if (t == n) {
+                CompressionMethod = TVNCompressionMethod(i);
+                return;
+            }
+        }
+        throw EVNExportError("option CompressionMethod: \"" + value +
+                             "\" is not None, Fastest, Normal or MaxCompress");
+    } else if (name == "SearchableText") {
+        SearchableText = ParseExportBool(name, value);
+    } else {
+        UnknownOption(name);
+    }
+}
