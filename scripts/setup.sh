@@ -12,6 +12,8 @@ PACKAGES=(
   imagemagick
   poppler-utils poppler-data qpdf
   xvfb xauth sqlite3
+  # Spreadsheet exports: the XLSX writer library and the independent readers the tests use.
+  libxlsxwriter-dev python3-xlrd python3-openpyxl python3-xlwt libreoffice-calc-nogui poppler-utils
 )
 
 missing=()
