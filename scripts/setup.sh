@@ -11,6 +11,8 @@ PACKAGES=(
   fonts-arphic-uming fonts-wqy-zenhei fonts-liberation2 fonts-dejavu-core
   imagemagick
   poppler-utils poppler-data qpdf
+  # Picture exports: LibreOffice renders the metafiles the tests write and writes one to play.
+  libreoffice-draw-nogui
   xvfb xauth sqlite3
   # Spreadsheet exports: the XLSX writer library and the independent readers the tests use.
   libxlsxwriter-dev python3-xlrd python3-openpyxl python3-xlwt libreoffice-calc-nogui poppler-utils

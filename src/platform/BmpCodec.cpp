@@ -17,6 +17,7 @@
 #include "platform/Picture.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -207,12 +208,45 @@ TRasterImage DecodeInfo(std::string_view dib, std::size_t pixelOffset, bool pixe
     return image;
 }
 
+// The palette of a 4- or 8-bit bitmap: the sixteen classic colours, or a 6 x 6 x 6 colour cube
+// followed by forty greys.
+std::vector<std::uint32_t> PaletteFor(int bpp) {
+    std::vector<std::uint32_t> palette;
+    if (bpp == 4) {
+        palette = {0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
+                   0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
+    } else if (bpp == 8) {
+        for (int r = 0; r < 6; ++r)
+            for (int g = 0; g < 6; ++g)
+                for (int b = 0; b < 6; ++b) palette.push_back(std::uint32_t(r * 51) << 16 | g * 51 << 8 | b * 51);
+        for (int i = 0; i < 40; ++i) {
+            const std::uint32_t v = std::uint32_t((i + 1) * 255 / 41);
+            palette.push_back(v << 16 | v << 8 | v);
+        }
+    }
+    return palette; // 0x00RRGGBB
+}
+
+unsigned NearestIndex(const std::vector<std::uint32_t>& palette, std::uint32_t p) {
+    const int r = int(p >> 16 & 0xFF), g = int(p >> 8 & 0xFF), b = int(p & 0xFF);
+    unsigned best = 0;
+    int bestDistance = 1 << 30;
+    for (unsigned i = 0; i < palette.size(); ++i) {
+        const int dr = r - int(palette[i] >> 16 & 0xFF), dg = g - int(palette[i] >> 8 & 0xFF),
+                  db = b - int(palette[i] & 0xFF);
+        const int d = dr * dr + dg * dg + db * db;
+        if (d < bestDistance) bestDistance = d, best = i;
+    }
+    return best;
+}
+
 void AppendInfoAndPixels(std::string& out, const TRasterImage& image, int bpp, int ppi) {
     if (image.Width <= 0 || image.Height <= 0 ||
         image.Pixels.size() != std::size_t(image.Width) * std::size_t(image.Height))
         throw EPictureError("Cannot write an empty or inconsistent bitmap");
-    if (bpp != 1 && bpp != 24 && bpp != 32)
-        throw EPictureError("Bitmaps are written with 1, 24 or 32 bits per pixel");
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
+        throw EPictureError("Bitmaps are written with 1, 4, 8, 16, 24 or 32 bits per pixel");
+    const std::vector<std::uint32_t> palette = PaletteFor(bpp);
     std::size_t stride = ((std::size_t(image.Width) * bpp + 31) / 32) * 4;
     std::uint32_t pelsPerMetre = std::uint32_t((ppi * 10000 + 127) / 254);
     PutU32(out, 40);
@@ -224,14 +258,18 @@ void AppendInfoAndPixels(std::string& out, const TRasterImage& image, int bpp, i
     PutU32(out, std::uint32_t(stride * image.Height));
     PutU32(out, pelsPerMetre);
     PutU32(out, pelsPerMetre);
-    PutU32(out, bpp == 1 ? 2 : 0);
+    PutU32(out, bpp == 1 ? 2 : std::uint32_t(palette.size()));
     PutU32(out, 0);
     if (bpp == 1) {
         PutU32(out, 0x00000000);
         PutU32(out, 0x00FFFFFF);
     }
+    for (std::uint32_t c : palette) PutU32(out, c); // RGBQUAD: blue, green, red, 0
     std::size_t start = out.size();
     out.resize(start + stride * image.Height, '\0');
+    // Colours already seen, for the palette look-ups (pages hold few distinct colours).
+    std::uint32_t lastColour = 0xFFFFFFFF;
+    unsigned lastIndex = 0;
     for (int y = 0; y < image.Height; ++y) {
         unsigned char* row =
             reinterpret_cast<unsigned char*>(out.data()) + start + (image.Height - 1 - y) * stride;
@@ -242,6 +280,15 @@ void AppendInfoAndPixels(std::string& out, const TRasterImage& image, int bpp, i
                 // Black and white by luminance, the usual threshold of a monochrome conversion.
                 unsigned lum = (((p >> 16) & 0xFF) * 299 + ((p >> 8) & 0xFF) * 587 + (p & 0xFF) * 114) / 1000;
                 if (lum >= 128) row[x / 8] |= std::uint8_t(0x80 >> (x % 8));
+            } else if (bpp == 4 || bpp == 8) {
+                if ((p & 0xFFFFFF) != lastColour) lastColour = p & 0xFFFFFF, lastIndex = NearestIndex(palette, p);
+                if (bpp == 8)
+                    row[x] = std::uint8_t(lastIndex);
+                else
+                    row[x / 2] |= std::uint8_t(x % 2 ? lastIndex : lastIndex << 4);
+            } else if (bpp == 16) {
+                const unsigned v = ((p >> 19) & 0x1F) << 10 | ((p >> 11) & 0x1F) << 5 | ((p >> 3) & 0x1F);
+                row[2 * x] = std::uint8_t(v), row[2 * x + 1] = std::uint8_t(v >> 8);
             } else {
                 unsigned char* d = row + x * (bpp / 8);
                 d[0] = std::uint8_t(p), d[1] = std::uint8_t(p >> 8), d[2] = std::uint8_t(p >> 16);
@@ -275,7 +322,7 @@ std::string EncodeBmp(const TRasterImage& image, int bitsPerPixel, int pixelsPer
     std::string out = "BM";
     PutU32(out, 0);
     PutU32(out, 0);
-    PutU32(out, 14 + 40 + (bitsPerPixel == 1 ? 8 : 0));
+    PutU32(out, std::uint32_t(14 + 40 + (bitsPerPixel == 1 ? 8 : 4 * PaletteFor(bitsPerPixel).size())));
     AppendInfoAndPixels(out, image, bitsPerPixel, pixelsPerInch);
     std::uint32_t size = std::uint32_t(out.size());
     for (int i = 0; i < 4; ++i)

@@ -42,7 +42,8 @@ constexpr std::int64_t MaxPicturePixels = std::int64_t(1) << 26;
 // BMP files and packed DIBs (a DIB is a BMP without its 14-byte file header, as metafiles and
 // the clipboard carry it). Reading accepts 1, 4, 8, 16, 24 and 32 bits per pixel, bottom-up
 // and top-down rows, uncompressed or with bit-field masks; writing produces uncompressed
-// bottom-up 24-bit (or 32-bit, or 1-bit black and white) data.
+// bottom-up 24-bit data, or 32-bit, 16-bit (5-5-5), 8-bit (colour cube and greys), 4-bit (the
+// sixteen classic colours) or 1-bit black and white.
 TRasterImage DecodeBmp(std::string_view bytes);
 TRasterImage DecodeDib(std::string_view bytes);
 std::string EncodeBmp(const TRasterImage& image, int bitsPerPixel = 24, int pixelsPerInch = 96);

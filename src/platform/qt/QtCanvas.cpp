@@ -8,6 +8,7 @@
 #include "platform/qt/QtCanvas.h"
 
 #include "platform/AnsiString.h"
+#include "platform/MetafilePlayer.h"
 #include "platform/Picture.h"
 #include "platform/qt/QtPicture.h"
 
@@ -409,6 +410,15 @@ void TQtCanvas::FrameRect(const TRect& r) {
 
 void TQtCanvas::DrawPicture(const TRect& r, const TPicture& picture, TPictureCopyMode mode) {
     if (picture.IsEmpty() || r.IsEmpty()) return;
+    if (picture.Kind() == TPictureKind::Metafile) {
+        // Played record by record, so text and lines stay sharp at any zoom.
+        try {
+            PlayMetafile(picture.Bytes(), *this, r);
+        } catch (const EPictureError&) {
+            // A damaged metafile draws nothing, like any unreadable picture.
+        }
+        return;
+    }
     QImage image;
     if (picture.Kind() == TPictureKind::Bitmap || picture.Kind() == TPictureKind::Jpeg) {
         const TRasterImage* raster = picture.Raster();

@@ -55,6 +55,9 @@ public:
     TVNExportFilter& operator=(const TVNExportFilter&) = delete;
 
     virtual const char* ClassName() const { return "TVNExportFilter"; }
+    // Whether the filter reads the pages' objects (OnData, OnText). Filters that only draw whole
+    // pages answer false, and the report then skips the per-object calls.
+    virtual bool WantsObjects() const { return true; }
 
     // Published.
     bool ShowDialog = true;

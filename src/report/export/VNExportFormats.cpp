@@ -1,6 +1,7 @@
 // The table of export formats.
 #include "VNExportFormats.h"
 
+#include "VNGraphicExport.h"
 #include "VNPDFExport.h"
 #include "VNTextExport.h"
 
@@ -15,6 +16,11 @@ const std::vector<TVNExportFormat>& ExportFormats() {
         {"txt", "txt", &Make<TVNTextExport>},
         {"csv", "csv", &Make<TVNCSVExport>},
         {"pdf", "pdf", &Make<TVNPDFExport>},
+        {"bmp", "bmp", &Make<TVNBMPExport>},
+        {"jpeg", "jpg", &Make<TVNJPEGExport>},
+        {"jpg", "jpg", &Make<TVNJPEGExport>},
+        {"emf", "emf", &Make<TVNEMFExport>},
+        {"wmf", "wmf", &Make<TVNWMFExport>},
     };
     return formats;
 }

@@ -55,7 +55,7 @@ bool TVNReport::ExportBuiltReport(TVNExportFilter& filter, const std::string& fi
         for (int i = 0; i < EMFPages->Count() && !terminated; ++i) {
             filter.ExportPageIndex = i;
             filter.OnBeginPage();
-            EMFPages->ExportPage(i);
+            if (filter.WantsObjects()) EMFPages->ExportPage(i);
             if (OnProgress)
                 OnProgress(i + 1);
             else if (progress) {
