@@ -23,8 +23,10 @@ done
 
 # Text: four pages, each ended by a form feed line; CR LF; the title in CP936.
 [ "$(grep -c $'^\f\r$' "$work/txt/goods.txt")" -eq 4 ] || bad "txt: not four form feeds"
-iconv -f CP936 -t UTF-8 "$work/txt/goods.txt" | grep -q '商品清单' || bad "txt: no Chinese title"
-iconv -f CP936 -t UTF-8 "$work/csv/goods.csv" | grep -q '"红富士苹果-0"' || bad "csv: no quoted Chinese name"
+# (Readers' output is taken whole before grep looks at it: with pipefail, a grep -q that stops
+# early would fail the pipe.)
+grep -q '商品清单' <<<"$(iconv -f CP936 -t UTF-8 "$work/txt/goods.txt")" || bad "txt: no Chinese title"
+grep -q '"红富士苹果-0"' <<<"$(iconv -f CP936 -t UTF-8 "$work/csv/goods.csv")" || bad "csv: no quoted Chinese name"
 
 # Pictures: goods.EXT, then goods0002 .. goods0004 with the filter's extension.
 for f in bmp:bmp jpeg:jpg; do
@@ -43,10 +45,10 @@ for f in emf wmf; do for p in "" 0002 0003 0004; do cp "$work/$f/goods$p.$f" "$w
 soffice -env:UserInstallation="file://$work/lo-profile" --headless --convert-to pdf --outdir "$work/lo/pdf" \
   "$work"/lo/*.emf "$work"/lo/*.wmf >/dev/null 2>&1
 for f in emf wmf; do
-  pdftotext "$work/lo/pdf/$f.pdf" - 2>/dev/null | grep -q '商品清单' || bad "$f: LibreOffice shows no 商品清单"
+  grep -q '商品清单' <<<"$(pdftotext "$work/lo/pdf/$f.pdf" - 2>/dev/null)" || bad "$f: LibreOffice shows no 商品清单"
   n=1
   for p in "" 0002 0003 0004; do
-    pdftotext "$work/lo/pdf/$f$p.pdf" - 2>/dev/null | grep -q "第${n}页" || bad "$f page '$p': LibreOffice shows no 第${n}页"
+    grep -q "第${n}页" <<<"$(pdftotext "$work/lo/pdf/$f$p.pdf" - 2>/dev/null)" || bad "$f page '$p': LibreOffice shows no 第${n}页"
     n=$((n + 1))
   done
 done

@@ -8,7 +8,6 @@
 #include "platform/Canvas.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 
@@ -17,11 +16,6 @@ namespace {
 // Half to even, as every rounding of a floating value to an integer in the system.
 int RoundEven(double v) {
     return int(std::nearbyint(v));
-}
-
-std::string Lower(std::string s) {
-    for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
-    return s;
 }
 
 std::string Bool(bool v) {
@@ -37,30 +31,17 @@ double ParseScale(const std::string& name, const std::string& value) {
 
 } // namespace
 
-// ---- pixel formats -------------------------------------------------------------------------------
-
-const char* PixelFormatName(TVNPixelFormat format) {
-    static const char* names[] = {"Device", "1 bit", "4 bit", "8 bit", "15 bit", "16 bit", "24 bit", "32 bit", "Custom"};
-    return names[std::clamp(int(format), 0, int(pfCustom))];
+// The format a pixel format option names; the bits a bitmap of it is written with (Device:
+// 24, like the pages' pixels; 15 and 16 bit as 5-5-5, the plain layout every reader knows).
+static TVNPixelFormat PixelFormatOption(const std::string& option, const std::string& value) {
+    TVNPixelFormat format;
+    if (!ParsePixelFormat(value, format))
+        throw EVNExportError("option " + option + ": \"" + value +
+                             "\" is not a pixel format (Device, 1, 4, 8, 15, 16, 24 or 32 bit)");
+    return format;
 }
 
-TVNPixelFormat ParsePixelFormat(const std::string& option, const std::string& value) {
-    std::string v;
-    for (char c : Lower(value))
-        if (c != ' ') v += c;
-    if (v.rfind("pf", 0) == 0) v.erase(0, 2);
-    if (v.size() > 3 && v.compare(v.size() - 3, 3, "bit") == 0) v.erase(v.size() - 3);
-    if (v == "device") return pfDevice;
-    static const std::pair<const char*, TVNPixelFormat> bits[] = {{"1", pf1bit},   {"4", pf4bit},   {"8", pf8bit},
-                                                                  {"15", pf15bit}, {"16", pf16bit}, {"24", pf24bit},
-                                                                  {"32", pf32bit}};
-    for (const auto& [text, format] : bits)
-        if (v == text) return format;
-    throw EVNExportError("option " + option + ": \"" + value +
-                         "\" is not a pixel format (Device, 1, 4, 8, 15, 16, 24 or 32 bit)");
-}
-
-int PixelFormatBits(TVNPixelFormat format) {
+static int PixelFormatBits(TVNPixelFormat format) {
     switch (format) {
     case pf1bit:
         return 1;
@@ -70,7 +51,7 @@ int PixelFormatBits(TVNPixelFormat format) {
         return 8;
     case pf15bit:
     case pf16bit:
-        return 16; // 5-5-5, the plain 16-bit layout every reader knows
+        return 16;
     case pf32bit:
         return 32;
     default:
@@ -193,8 +174,10 @@ TVNBMPExport::TVNBMPExport() : TVNGraphicExport("bmp") {
 }
 
 std::string TVNBMPExport::RenderPage() {
-    const int bits = Monochrome ? 1 : PixelFormatBits(PixelFormat);
-    return EncodeBmp(RasterPage(), bits, 96);
+    TRasterImage image = RasterPage();
+    const TVNPixelFormat format = Monochrome ? pf1bit : PixelFormat;
+    ReduceToPixelFormat(image, format);
+    return EncodeBmp(image, PixelFormatBits(format), 96);
 }
 
 std::vector<TVNExportOption> TVNBMPExport::Options() const {
@@ -208,7 +191,7 @@ void TVNBMPExport::SetOption(const std::string& name, const std::string& value) 
     if (name == "Monochrome")
         Monochrome = ParseExportBool(name, value);
     else if (name == "PixelFormat")
-        PixelFormat = ParsePixelFormat(name, value);
+        PixelFormat = PixelFormatOption(name, value);
     else
         TVNGraphicExport::SetOption(name, value);
 }
@@ -222,8 +205,7 @@ TVNJPEGExport::TVNJPEGExport() : TVNGraphicExport("jpg") {
 std::string TVNJPEGExport::RenderPage() {
     TRasterImage image = RasterPage();
     // A format with fewer colours than the page's pixels reduces them before compression.
-    const int bits = PixelFormatBits(PixelFormat);
-    if (bits < 24) image = DecodeDib(EncodeDib(image, bits));
+    ReduceToPixelFormat(image, PixelFormat);
     TJpegOptions options;
     options.Quality = std::clamp(Quality, 1, 100);
     options.Progressive = ProgressiveEncoding;
@@ -251,7 +233,7 @@ void TVNJPEGExport::SetOption(const std::string& name, const std::string& value)
             throw EVNExportError("option Quality: \"" + value + "\" is not a whole number from 0 to 100");
         Quality = int(q);
     } else if (name == "PixelFormat")
-        PixelFormat = ParsePixelFormat(name, value);
+        PixelFormat = PixelFormatOption(name, value);
     else
         TVNGraphicExport::SetOption(name, value);
 }

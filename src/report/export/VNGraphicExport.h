@@ -11,17 +11,9 @@
 #pragma once
 
 #include "VNExportFilter.h"
+#include "VNPixelFormat.h"
 
 class ICanvas;
-
-enum TVNPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
-
-// "Device", "1 bit" ... "32 bit": the names the dialogs list.
-const char* PixelFormatName(TVNPixelFormat format);
-// Reads a pixel format given as its name, "pf24bit", "24" or "24bit"; throws EVNExportError.
-TVNPixelFormat ParsePixelFormat(const std::string& option, const std::string& value);
-// Bits per pixel a bitmap of the format is written with (Device: 24, like the pages' pixels).
-int PixelFormatBits(TVNPixelFormat format);
 
 class TVNGraphicExport : public TVNExportFilter {
 public:
