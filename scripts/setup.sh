@@ -11,6 +11,8 @@ PACKAGES=(
   fonts-arphic-uming fonts-wqy-zenhei fonts-liberation2 fonts-dejavu-core
   imagemagick
   poppler-utils poppler-data qpdf
+  # RTF exports: LibreOffice lays the files out as PDF in the export test.
+  libreoffice-writer-nogui
   # Picture exports: LibreOffice renders the metafiles the tests write and writes one to play.
   libreoffice-draw-nogui
   xvfb xauth sqlite3

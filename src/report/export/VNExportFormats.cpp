@@ -3,6 +3,7 @@
 
 #include "VNGraphicExport.h"
 #include "VNPDFExport.h"
+#include "VNRTFExport.h"
 #include "VNTextExport.h"
 
 namespace {
@@ -21,6 +22,7 @@ const std::vector<TVNExportFormat>& ExportFormats() {
         {"jpg", "jpg", &Make<TVNJPEGExport>},
         {"emf", "emf", &Make<TVNEMFExport>},
         {"wmf", "wmf", &Make<TVNWMFExport>},
+        {"rtf", "rtf", &Make<TVNRTFExport>},
     };
     return formats;
 }

@@ -53,7 +53,8 @@ const char* ExportImageFormatName(TVNExportImageFormat format) {
     return format == ifBMP ? "BMP" : format == ifGIF ? "GIF" : "JPG";
 }
 
-void SetExportImageFormatOption(const std::string& name, const std::string& value, TVNExportImageFormat& format) {
+void SetExportImageFormatOption(const std::string& name, const std::string& value,
+                                TVNExportImageFormat& format) {
     std::string t;
     for (char c : value)
         if (c != ' ') t += char(std::toupper(static_cast<unsigned char>(c)));
@@ -63,6 +64,12 @@ void SetExportImageFormatOption(const std::string& name, const std::string& valu
         format = ifBMP;
     else if (t != "GIF")
         throw EVNExportError("option " + name + ": \"" + value + "\" is not JPG, BMP or GIF");
+}
+
+int ParseJPEGQualityOption(const std::string& name, const std::string& value) {
+    const double q = ParseExportNumber(name, value);
+    if (q < 0 || q > 100) throw EVNExportError("option " + name + ": \"" + value + "\" is not 0 to 100");
+    return int(q);
 }
 
 std::uint8_t ExportAlignmentCode(int alignment, int layout) {
@@ -95,7 +102,9 @@ void TVNMainExportFilter::OnBeginPage() {
     TextList.clear();
 }
 
-void TVNMainExportFilter::OnEndPage() { ++PageCounter; }
+void TVNMainExportFilter::OnEndPage() {
+    ++PageCounter;
+}
 
 void TVNMainExportFilter::OnData(int x, int y, TVNView& view) {
     const std::string cls = view.ClassName();

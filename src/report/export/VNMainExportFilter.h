@@ -14,7 +14,10 @@ const char* ExportImageFormatName(TVNExportImageFormat format);
 // Reads "JPG" (or "JPEG"), "BMP" or "GIF" into format. The filters that take this option cannot
 // write GIF and ignore it, as their property does: "GIF" leaves format as it was. Anything else
 // throws EVNExportError naming the option.
-void SetExportImageFormatOption(const std::string& name, const std::string& value, TVNExportImageFormat& format);
+void SetExportImageFormatOption(const std::string& name, const std::string& value,
+                                TVNExportImageFormat& format);
+// Reads a JPEG quality of 0 to 100; throws EVNExportError naming the option otherwise.
+int ParseJPEGQualityOption(const std::string& name, const std::string& value);
 
 // One frame side as the record keeps it.
 struct TVNEFFrameSide {
@@ -91,7 +94,8 @@ public:
     void OnBeginPage() override;
     void OnEndPage() override;
     void OnData(int x, int y, TVNView& view) override;
-    void OnText(const TRect& drawRect, int x, TVNView& view, int frameFlags, const AnsiString& text, int y) override;
+    void OnText(const TRect& drawRect, int x, TVNView& view, int frameFlags, const AnsiString& text,
+                int y) override;
 
     // A picture as a JPEG file's bytes at the given quality.
     static std::string BitmapToJpeg(const TRasterImage& image, int quality);

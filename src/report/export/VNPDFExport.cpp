@@ -246,9 +246,7 @@ void TVNPDFExport::SetOption(const std::string& name, const std::string& value) 
     if (name == "ExportImageFormat") {
         SetExportImageFormatOption(name, value, ExportImageFormat);
     } else if (name == "JPEGQuality") {
-        const double q = ParseExportNumber(name, value);
-        if (q < 0 || q > 100) throw EVNExportError("option JPEGQuality: \"" + value + "\" is not 0 to 100");
-        JPEGQuality = int(q);
+        JPEGQuality = ParseJPEGQualityOption(name, value);
     } else if (name == "PixelFormat") {
         if (!ParsePixelFormat(value, PixelFormat))
             throw EVNExportError("option PixelFormat: \"" + value + "\" is not Device, 1 bit ... 32 bit");
