@@ -18,6 +18,8 @@ PACKAGES=(
   xvfb xauth sqlite3
   # Spreadsheet exports: the XLSX writer library and the independent readers the tests use.
   libxlsxwriter-dev python3-xlrd python3-openpyxl python3-xlwt libreoffice-calc-nogui poppler-utils
+  # The text form of reports (vnreport dump / make).
+  nlohmann-json3-dev
 )
 
 missing=()

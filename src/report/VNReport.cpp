@@ -342,6 +342,11 @@ bool TVNReport::LoadReportHex(std::string_view text) {
 bool TVNReport::SaveTemplateFile(const std::string& fileName, const TVNStrings& description,
                                  const std::string& previewBitmap) {
     TVNStream s;
+    SaveTemplateStream(s, description, previewBitmap);
+    return s.SaveToFile(CompleteName(fileName, ".vnt", false));
+}
+
+void TVNReport::SaveTemplateStream(TVNStream& s, const TVNStrings& description, const std::string& previewBitmap) {
     s.Version = 43;
     s.VersionCode = 4311;
     s.SubVersion2 = 11;
@@ -355,7 +360,6 @@ bool TVNReport::SaveTemplateFile(const std::string& fileName, const TVNStrings& 
     s.WriteBytes(previewBitmap);
     s.PatchInt32(posAt, std::int32_t(s.Position()));
     WritePagesSection(s);
-    return s.SaveToFile(CompleteName(fileName, ".vnt", false));
 }
 
 // Reads the template header up to the pages position; false on a wrong signature.

@@ -192,6 +192,7 @@ public:
     // Templates (".vnt").
     bool SaveTemplateFile(const std::string& fileName, const TVNStrings& description,
                           const std::string& previewBitmap = {});
+    void SaveTemplateStream(TVNStream& s, const TVNStrings& description, const std::string& previewBitmap = {});
     bool LoadTemplateFile(const std::string& fileName);
     bool LoadTemplateStream(TVNStream& s);
     // Chooser reading: description and preview picture only; pages are not read.

@@ -1,0 +1,53 @@
+// vnreport dump FILE [--out FILE.json]: writes the text form of a report, template, dictionary or
+// hexadecimal template text, to standard output or to a file (written whole or not at all).
+#include "CommandRegistry.h"
+
+#include "report/VNJsonReport.h"
+
+#include "platform/AtomicFile.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+int RunDump(int argc, char** argv) {
+    std::string in, out;
+    bool bad = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc)
+            out = argv[++i];
+        else if (in.empty() && argv[i][0] != '-')
+            in = argv[i];
+        else
+            bad = true;
+    }
+    if (bad || in.empty()) {
+        std::fprintf(stderr, "usage: vnreport dump FILE [--out FILE.json]\n");
+        return 2;
+    }
+    std::string bytes;
+    if (!ReadWholeFile(in, bytes)) {
+        std::fprintf(stderr, "vnreport: cannot read %s\n", in.c_str());
+        return 1;
+    }
+    try {
+        const std::string text = StoredBytesToJson(bytes);
+        if (out.empty())
+            std::fwrite(text.data(), 1, text.size(), stdout);
+        else
+            AtomicWriteFile(out, text);
+    } catch (const EVNJsonError& e) {
+        std::fprintf(stderr, "%s: %s\n", in.c_str(), e.what());
+        return 1;
+    } catch (const EFileWriteError& e) {
+        std::fprintf(stderr, "vnreport: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
+
+TCommandRegistrar reg("dump", "dump FILE [--out FILE.json]      # text form of a .vnf .vnt .vnd or hex template", &RunDump);
+
+} // namespace
