@@ -182,6 +182,26 @@ std::int64_t JsonToEnum(const TVNJson& j, const TVNJsonEnum& names, std::int64_t
     throw EVNJsonError(path, "unknown value \"" + s + "\" (one of: " + all + ")");
 }
 
+// Font styles as a list of names (["fsBold", "fsItalic"]); bits no name covers stay a number.
+static const TVNJsonEnum FontStyleNames = {{"fsBold", 1}, {"fsItalic", 2}, {"fsUnderline", 4}, {"fsStrikeOut", 8}};
+
+TVNJson JsonFromFontStyle(std::int64_t style) {
+    if (style < 0 || (style & ~std::int64_t(15))) return TVNJson(style);
+    TVNJson a = TVNJson::array();
+    for (const auto& [name, bit] : FontStyleNames)
+        if (style & bit) a.push_back(name);
+    return a;
+}
+
+std::int64_t JsonToFontStyle(const TVNJson& j, const std::string& path) {
+    if (j.is_number()) return JsonToInteger(j, -32768, 32767, path);
+    if (!j.is_array()) throw EVNJsonError(path, Expected("a list of styles such as [\"fsBold\"]", j));
+    std::int64_t style = 0;
+    for (std::size_t i = 0; i < j.size(); ++i)
+        style |= JsonToEnum(j[i], FontStyleNames, 0, 0, path + "[" + std::to_string(i) + "]");
+    return style;
+}
+
 TVNJson JsonFromThousandths(std::int32_t v) {
     if (v % 1000 == 0) return TVNJson(v / 1000);
     return TVNJson(v / 1000.0);
@@ -352,6 +372,26 @@ void Add(std::vector<TStreamField>& list, TVNJsonField<D> f, bool atEnd = false)
 
 constexpr std::int64_t U8 = 0xFF, U16 = 0xFFFF, I16Min = -32768, I16Max = 32767;
 
+TViewField FontStyleProperty() {
+    TViewField f;
+    f.Name = "Font.Style";
+    f.Get = [](TVNView& v) { return JsonFromFontStyle(v.GetProperty("Font.Style").AsInteger()); };
+    f.Set = [](TVNView& v, const TVNJson& j, const std::string& path) {
+        v.SetProperty("Font.Style", Value(JsonToFontStyle(j, path)));
+    };
+    return f;
+}
+
+TVNJsonField<TVNMemoView> HighlightFontStyle() {
+    TVNJsonField<TVNMemoView> f;
+    f.Name = "Highlight.FontStyle";
+    f.Get = [](TVNMemoView& m) { return JsonFromFontStyle(m.HighlightFontStyle); };
+    f.Set = [](TVNMemoView& m, const TVNJson& j, const std::string& path) {
+        m.HighlightFontStyle = std::int16_t(JsonToFontStyle(j, path));
+    };
+    return f;
+}
+
 TVNJsonField<TVNMemoView> MemoFontCharset() {
     TVNJsonField<TVNMemoView> f;
     f.Name = "Font.Charset";
@@ -413,8 +453,9 @@ std::vector<TStreamField> ViewStreamFields(TVNView& v) {
                                       0, 3)});
         list.push_back({PropertyField("Layout", TVNJsonType::Enum, {{"vntlTop", 0}, {"vntlCenter", 8}, {"vntlBottom", 16}},
                                       0, 0x18)});
+        list.push_back({FontStyleProperty()});
         Add(list, MemoFontCharset());
-        Add(list, IntegerMember("Highlight.FontStyle", &TVNMemoView::HighlightFontStyle, I16Min, I16Max));
+        Add(list, HighlightFontStyle());
         Add(list, ColorMember("Highlight.FontColor", &TVNMemoView::HighlightFontColor));
         Add(list, ColorMember("Highlight.FillColor", &TVNMemoView::HighlightFillColor));
         Add(list, TextMember("Highlight.Condition", &TVNMemoView::HighlightCondition));

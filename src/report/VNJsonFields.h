@@ -75,6 +75,8 @@ std::uint32_t JsonToColor(const TVNJson& j, const std::string& path);
 TVNJson JsonFromEnum(std::int64_t code, const TVNJsonEnum& names);
 std::int64_t JsonToEnum(const TVNJson& j, const TVNJsonEnum& names, std::int64_t min, std::int64_t max,
                         const std::string& path);
+TVNJson JsonFromFontStyle(std::int64_t style);
+std::int64_t JsonToFontStyle(const TVNJson& j, const std::string& path);
 // Thousandths of a millimetre written as millimetres (15000 -> 15, 12345 -> 12.345).
 TVNJson JsonFromThousandths(std::int32_t v);
 std::int32_t JsonToThousandths(const TVNJson& j, const std::string& path);
