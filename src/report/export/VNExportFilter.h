@@ -147,6 +147,9 @@ public:
     virtual ~IVNRasterSurface() = default;
     virtual ICanvas& Canvas() = 0;
     virtual TRasterImage Image() = 0;
+    // The pixels drawn so far into an image the caller keeps from page to page (no new
+    // allocation when the size is unchanged).
+    virtual void CopyImage(TRasterImage& into) { into = Image(); }
 };
 
 using TVNRasterSurfaceFactory = std::function<std::unique_ptr<IVNRasterSurface>(int width, int height)>;

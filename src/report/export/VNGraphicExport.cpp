@@ -75,6 +75,7 @@ std::string TVNGraphicExport::PageFileName(const std::string& chosen, int pageIn
 }
 
 void TVNGraphicExport::OnBeginDoc() {
+    FSurface.reset();
     PageCounter = 0;
     FileNames.clear();
     PictureWidth = PictureHeight = 0;
@@ -144,13 +145,22 @@ void TVNGraphicExport::DrawPage(ICanvas& canvas) {
     pages.DrawPage(ExportPageIndex, canvas, TRect{0, 0, w, h});
 }
 
-TRasterImage TVNGraphicExport::RasterPage() {
-    auto surface = CreateVNRasterSurface(PictureWidth, PictureHeight);
-    if (!surface)
+TRasterImage& TVNGraphicExport::RasterPage() {
+    if (!FSurface) FSurface = CreateVNRasterSurface(PictureWidth, PictureHeight);
+    if (!FSurface)
         throw EVNExportError("cannot draw a page of " + std::to_string(PictureWidth) + " x " +
                              std::to_string(PictureHeight) + " pixels (no raster surface, or too large)");
-    DrawPage(surface->Canvas());
-    return surface->Image();
+    ICanvas& canvas = FSurface->Canvas();
+    canvas.SetBrush(TBrush{TBrushStyle::Solid, clWhite});
+    canvas.FillRect(TRect{0, 0, PictureWidth, PictureHeight});
+    DrawPage(canvas);
+    FSurface->CopyImage(FPixels);
+    return FPixels;
+}
+
+void TVNGraphicExport::OnEndDoc() {
+    FSurface.reset();
+    FPixels = TRasterImage();
 }
 
 std::vector<TVNExportOption> TVNGraphicExport::Options() const {
@@ -174,7 +184,7 @@ TVNBMPExport::TVNBMPExport() : TVNGraphicExport("bmp") {
 }
 
 std::string TVNBMPExport::RenderPage() {
-    TRasterImage image = RasterPage();
+    TRasterImage& image = RasterPage();
     const TVNPixelFormat format = Monochrome ? pf1bit : PixelFormat;
     ReduceToPixelFormat(image, format);
     return EncodeBmp(image, PixelFormatBits(format), 96);
@@ -203,7 +213,7 @@ TVNJPEGExport::TVNJPEGExport() : TVNGraphicExport("jpg") {
 }
 
 std::string TVNJPEGExport::RenderPage() {
-    TRasterImage image = RasterPage();
+    TRasterImage& image = RasterPage();
     // A format with fewer colours than the page's pixels reduces them before compression.
     ReduceToPixelFormat(image, PixelFormat);
     TJpegOptions options;

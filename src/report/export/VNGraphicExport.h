@@ -44,13 +44,17 @@ protected:
     virtual std::string RenderPage() = 0;
     // Background picture, then the page, onto a canvas of the picture size.
     void DrawPage(ICanvas& canvas);
-    // The page drawn onto a raster surface of the picture size.
-    TRasterImage RasterPage();
+    // The page drawn onto a raster surface of the picture size; the surface and the image are
+    // kept from page to page, so a long report does not allocate a page of pixels per page.
+    TRasterImage& RasterPage();
+    void OnEndDoc() override;
 
 private:
     std::string FExtension;
     std::string FPageFile; // the file of the current page (empty: the report's stream)
     std::uint8_t FSavedVisible = 0;
+    std::unique_ptr<IVNRasterSurface> FSurface;
+    TRasterImage FPixels;
     bool FWasDecoded = false;
 };
 

@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include <cstring>
+
 namespace {
 
 class TQtRasterSurface : public IVNRasterSurface {
@@ -23,6 +25,19 @@ public:
         FPainter.end();
     }
     ICanvas& Canvas() override { return *FCanvas; }
+    void CopyImage(TRasterImage& into) override {
+        FCanvas.reset();
+        FPainter.end();
+        into.Width = FImage.width();
+        into.Height = FImage.height();
+        into.Pixels.resize(std::size_t(into.Width) * std::size_t(into.Height));
+        // RGB32 rows are opaque 0xFFRRGGBB words, the layout of the raster image.
+        for (int y = 0; y < into.Height; ++y)
+            std::memcpy(into.Pixels.data() + std::size_t(y) * std::size_t(into.Width), FImage.constScanLine(y),
+                        std::size_t(into.Width) * 4);
+        FPainter.begin(&FImage);
+        FCanvas = std::make_unique<TQtCanvas>(&FPainter, 96, 96);
+    }
     TRasterImage Image() override {
         FCanvas.reset(); // ends what the painter holds back before the pixels are read
         FPainter.end();
