@@ -4,6 +4,7 @@
 #include "VNDialogPageWindow.h"
 #include "VNPreviewForm.h"
 #include "VNProgressForm.h"
+#include "VNExportDialogs.h"
 #include "VNQtRasterSurface.h"
 
 std::unique_ptr<IVNProgressWindow> TVNQtWindowServices::OpenProgress(const AnsiString& caption) {
@@ -27,4 +28,5 @@ void InstallVNQtWindowServices() {
     static TVNQtWindowServices services;
     SetVNWindowServices(&services);
     InstallVNQtRasterSurfaces();
+    InstallVNExportDialogs();
 }
