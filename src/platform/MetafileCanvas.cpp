@@ -147,6 +147,14 @@ void TMetafileCanvas::PrepareShape(bool withBrush) {
 }
 
 void TMetafileCanvas::TextOut(int x, int y, std::string_view text) {
+    RecordText(x, y, text, nullptr);
+}
+
+void TMetafileCanvas::TextRect(const TRect& clip, int x, int y, std::string_view text) {
+    if (!clip.IsEmpty()) RecordText(x, y, text, &clip);
+}
+
+void TMetafileCanvas::RecordText(int x, int y, std::string_view text, const TRect* clip) {
     if (FFinished || text.empty() || FFont.Color == clNone) return;
     UseFont();
     const TColor color = ColorToRGB(FFont.Color);
@@ -156,20 +164,8 @@ void TMetafileCanvas::TextOut(int x, int y, std::string_view text) {
     }
     FMeasure.SetFont(FFont);
     FMeasure.SetCharSpacing(FCharSpacing);
-    EmitText(x, y, text, CharacterAdvances(FMeasure, text, IsSymbolFont(FFont)), nullptr, IsSymbolFont(FFont));
-}
-
-void TMetafileCanvas::TextRect(const TRect& clip, int x, int y, std::string_view text) {
-    if (FFinished || text.empty() || FFont.Color == clNone || clip.IsEmpty()) return;
-    UseFont();
-    const TColor color = ColorToRGB(FFont.Color);
-    if (FDC.TextColor != color) {
-        EmitTextColor(color);
-        FDC.TextColor = color;
-    }
-    FMeasure.SetFont(FFont);
-    FMeasure.SetCharSpacing(FCharSpacing);
-    EmitText(x, y, text, CharacterAdvances(FMeasure, text, IsSymbolFont(FFont)), &clip, IsSymbolFont(FFont));
+    const bool symbol = IsSymbolFont(FFont);
+    EmitText(x, y, text, CharacterAdvances(FMeasure, text, symbol), clip, symbol);
 }
 
 void TMetafileCanvas::LineTo(int x, int y) {

@@ -112,6 +112,7 @@ private:
     void Select(TObjectKind kind, int slot);
     bool InUse(int slot) const;
     void PrepareShape(bool withBrush);
+    void RecordText(int x, int y, std::string_view text, const TRect* clip);
 
     int FWidth, FHeight, FPpi;
     ICanvas& FMeasure;

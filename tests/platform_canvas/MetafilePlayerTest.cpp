@@ -175,7 +175,9 @@ TEST(MetafilePlayer, RecordersKeepTheFactsReadersRelyOn) {
         ASSERT_EQ(GetLE32(emf, at + 4) % 4, 0u);
         const std::uint32_t type = GetLE32(emf, at);
         if (type == 0x26 || type == 0x27 || type == 0x52 || type == 0x5F) maxIndex = std::max(maxIndex, GetLE32(emf, at + 8));
-        if (type == 0x52) EXPECT_EQ(GetLE32(emf, at + 4), 368u); // the full font form
+        if (type == 0x52) {
+            EXPECT_EQ(GetLE32(emf, at + 4), 368u); // the full font form
+        }
     }
     EXPECT_EQ(GetLE32(emf, 52), records);
     EXPECT_EQ(GetLE16(emf, 56), maxIndex + 1);

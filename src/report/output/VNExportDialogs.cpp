@@ -88,6 +88,14 @@ double LenientScale(const QLineEdit* edit) {
     }
 }
 
+// The options the text and CSV dialogs share.
+void ReadCommonTextOptions(TVNTextExport& t, const TOptionsDialog& d, const QCheckBox* kill, const QCheckBox* oem) {
+    t.KillEmptyLines = kill->isChecked();
+    t.ConvertToOEM = oem->isChecked();
+    t.ScaleX = LenientScale(d.ScaleX);
+    t.ScaleY = LenientScale(d.ScaleY);
+}
+
 int TextDialog(TVNExportFilter& f, QWidget* parent) {
     auto& t = static_cast<TVNTextExport&>(f);
     TOptionsDialog d(parent, "文本导出选项", t.ScaleX, t.ScaleY);
@@ -99,13 +107,10 @@ int TextDialog(TVNExportFilter& f, QWidget* parent) {
     pseudo->setEnabled(t.ExportFrames);
     QObject::connect(frames, &QCheckBox::toggled, pseudo, &QWidget::setEnabled);
     const int result = d.Run();
-    t.KillEmptyLines = kill->isChecked();
-    t.ConvertToOEM = oem->isChecked();
+    ReadCommonTextOptions(t, d, kill, oem);
     t.ExportFrames = frames->isChecked();
     t.UsePseudographic = pseudo->isChecked();
     t.PageBreaks = breaks->isChecked();
-    t.ScaleX = LenientScale(d.ScaleX);
-    t.ScaleY = LenientScale(d.ScaleY);
     return result;
 }
 
@@ -124,10 +129,7 @@ int CsvDialog(TVNExportFilter& f, QWidget* parent) {
     row->addWidget(delimiter);
     d.Layout->addLayout(row);
     const int result = d.Run();
-    t.KillEmptyLines = kill->isChecked();
-    t.ConvertToOEM = oem->isChecked();
-    t.ScaleX = LenientScale(d.ScaleX);
-    t.ScaleY = LenientScale(d.ScaleY);
+    ReadCommonTextOptions(t, d, kill, oem);
     const std::string text = delimiter->text().toLatin1().toStdString();
     if (!text.empty() && text[0] != '"') t.Delimiter = text[0];
     return result;
