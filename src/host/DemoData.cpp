@@ -780,7 +780,7 @@ TDemoSummary CreateDemoDatabase(TDbBackend& db, const TDemoOptions& options) {
         lines);
 
     // The stored template of the stocktake sheet: the standard A4 layout, compiled in from
-    // StocktakeTemplate.hex.
+    // StocktakeTemplate.json.
     db.BulkInsert("tbBbmb", {"f_Bbmc", "f_reportname", "f_reportinfo"},
                   {{S(StocktakeReportName), S("盘点损益表(标准格式)"), S(StocktakeTemplateHex)}});
 

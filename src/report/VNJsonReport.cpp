@@ -15,10 +15,12 @@
 #include "VNView.h"
 #include "VNViewFactory.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/MessageService.h"
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -683,4 +685,19 @@ std::string JsonToStoredBytes(std::string_view text, const std::string& extensio
         hex += digits[c & 15];
     }
     return hex + "#";
+}
+
+std::string MakeStoredFile(const std::string& jsonFile, const std::string& outFile) {
+    std::string text;
+    if (!ReadWholeFile(jsonFile, text)) return "cannot read " + jsonFile;
+    try {
+        AtomicWriteFile(outFile, JsonToStoredBytes(text, std::filesystem::path(outFile).extension().string()));
+    } catch (const EVNJsonError& e) {
+        // "FILE:LINE: path: message", the form editors and compilers use.
+        return jsonFile + (e.Line > 0 ? ":" + std::to_string(e.Line) : std::string()) + ": " +
+               (e.Path.empty() ? e.Message : e.Path + ": " + e.Message);
+    } catch (const EFileWriteError& e) {
+        return e.what();
+    }
+    return std::string();
 }

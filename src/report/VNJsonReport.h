@@ -49,3 +49,7 @@ std::string StoredBytesToJson(const std::string& bytes);
 // host's hexadecimal template text) made from a text form; EVNJsonError when the text is wrong
 // or does not fit that form.
 std::string JsonToStoredBytes(std::string_view text, const std::string& extension);
+
+// Makes outFile from the text in jsonFile (the kind by outFile's extension), written whole or not
+// at all. Empty on success, else what went wrong: "FILE:LINE: path: message" for a wrong text.
+std::string MakeStoredFile(const std::string& jsonFile, const std::string& outFile);

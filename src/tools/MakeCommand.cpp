@@ -5,11 +5,8 @@
 
 #include "report/VNJsonReport.h"
 
-#include "platform/AtomicFile.h"
-
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 namespace {
@@ -29,25 +26,10 @@ int RunMake(int argc, char** argv) {
         std::fprintf(stderr, "usage: vnreport make FILE.json --out FILE.vnf|.vnt|.vnd|.hex\n");
         return 2;
     }
-    std::string text;
-    if (!ReadWholeFile(in, text)) {
-        std::fprintf(stderr, "vnreport: cannot read %s\n", in.c_str());
-        return 1;
-    }
-    try {
-        const std::string bytes = JsonToStoredBytes(text, std::filesystem::path(out).extension().string());
-        AtomicWriteFile(out, bytes);
-    } catch (const EVNJsonError& e) {
-        // "FILE:LINE: path: message", the form editors and compilers use.
-        std::string where = in + (e.Line > 0 ? ":" + std::to_string(e.Line) : std::string());
-        std::string what = e.Path.empty() ? e.Message : e.Path + ": " + e.Message;
-        std::fprintf(stderr, "%s: %s\n", where.c_str(), what.c_str());
-        return 1;
-    } catch (const EFileWriteError& e) {
-        std::fprintf(stderr, "vnreport: %s\n", e.what());
-        return 1;
-    }
-    return 0;
+    const std::string error = MakeStoredFile(in, out);
+    if (error.empty()) return 0;
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 1;
 }
 
 TCommandRegistrar reg("make", "make FILE.json --out FILE.vnf|.vnt|.vnd|.hex", &RunMake);

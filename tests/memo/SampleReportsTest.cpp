@@ -6,6 +6,7 @@
 
 #include "report/VNBandView.h"
 #include "report/VNEMFPages.h"
+#include "report/VNJsonReport.h"
 #include "report/expr/VNDataset.h"
 
 #include "platform/AtomicFile.h"
@@ -198,16 +199,19 @@ std::string ReportBytes(void (*build)(TVNReport&)) {
 }
 
 void CheckSample(const char* file, void (*build)(TVNReport&), const char* csvFile, const std::string& csv) {
+    // The sample is kept in its text form, which must make exactly these bytes.
     const std::string bytes = ReportBytes(build);
+    const std::string text = StoredBytesToJson(bytes);
     const std::string path = (ExamplesDir / file).string(), csvPath = (ExamplesDir / csvFile).string();
     if (std::getenv("VN_WRITE_EXAMPLES")) {
-        AtomicWriteFile(path, bytes);
+        AtomicWriteFile(path, text);
         AtomicWriteFile(csvPath, csv);
     }
     std::string golden, goldenCsv;
     ASSERT_TRUE(ReadWholeFile(path, golden)) << path;
     ASSERT_TRUE(ReadWholeFile(csvPath, goldenCsv)) << csvPath;
-    EXPECT_EQ(golden, bytes) << file;
+    EXPECT_EQ(golden, text) << file;
+    EXPECT_EQ(JsonToStoredBytes(golden, ".vnf"), bytes) << file;
     EXPECT_EQ(goldenCsv, csv) << csvFile;
 }
 
@@ -266,8 +270,8 @@ bool Contains(const std::vector<AnsiString>& texts, const AnsiString& text) {
 } // namespace
 
 TEST(SampleReports, FilesAreWhatTheApiMakes) {
-    CheckSample("goods_list.vnf", GoodsReport, "goods.csv", GoodsCsv(120));
-    CheckSample("stocktake_sheet.vnf", StocktakeReport, "stocktake.csv", StocktakeCsv(200));
+    CheckSample("goods_list.json", GoodsReport, "goods.csv", GoodsCsv(120));
+    CheckSample("stocktake_sheet.json", StocktakeReport, "stocktake.csv", StocktakeCsv(200));
 }
 
 TEST(SampleReports, GoodsListBuildsWithFootersAndTotals) {

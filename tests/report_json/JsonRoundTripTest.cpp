@@ -96,15 +96,30 @@ void AwkwardReport(TVNReport& r) {
 
 } // namespace
 
+// The examples and the host's template are kept as text: each makes its file, which dumps to the
+// same text and comes back byte for byte.
+static void ExpectSourceRoundTrip(const std::string& relative, const std::string& extension) {
+    SCOPED_TRACE(relative);
+    const std::string text = SourceFile(relative);
+    std::string bytes;
+    try {
+        bytes = JsonToStoredBytes(text, extension);
+    } catch (const EVNJsonError& e) {
+        FAIL() << e.what();
+    }
+    EXPECT_EQ(StoredBytesToJson(bytes), text);
+    ExpectRoundTrip(bytes, extension, relative);
+}
+
 TEST(JsonRoundTrip, ExamplesAndHostTemplateAreByteIdentical) {
     int examples = 0;
     for (const auto& e : std::filesystem::directory_iterator(std::string(GUSVAK_SOURCE_DIR) + "/examples"))
-        if (e.path().extension() == ".vnf") {
-            ExpectRoundTrip(SourceFile("examples/" + e.path().filename().string()), ".vnf", e.path().string());
+        if (e.path().extension() == ".json" && e.path().filename() != "guide_goods.json") {
+            ExpectSourceRoundTrip("examples/" + e.path().filename().string(), ".vnf");
             ++examples;
         }
     EXPECT_GE(examples, 4);
-    ExpectRoundTrip(SourceFile("src/host/StocktakeTemplate.hex"), ".hex", "host template");
+    ExpectSourceRoundTrip("src/host/StocktakeTemplate.json", ".hex");
 }
 
 TEST(JsonRoundTrip, StreamFixturesTemplatesAndDictionariesAreByteIdentical) {

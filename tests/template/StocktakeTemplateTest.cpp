@@ -1,6 +1,6 @@
-// The stocktake sheet's stored template: src/host/StocktakeTemplate.hex must be exactly what the
-// design writes (VN_WRITE_TEMPLATE=1 writes it again after a deliberate change of the design or of
-// the stream format), and the template a fresh demo database serves through the host's template
+// The stocktake sheet's stored template: src/host/StocktakeTemplate.json must be exactly the text
+// form of what the design writes (VN_WRITE_TEMPLATE=1 writes it again after a deliberate change of
+// the design or of the stream format), the host must embed the hexadecimal text made from it, and the template a fresh demo database serves through the host's template
 // list must load cleanly and hold what a template print needs: the bands, the header variables,
 // line fields that the sheet's lines really have, totals over the data band, and a layout that
 // keeps every view inside its band and the printable width.
@@ -10,6 +10,7 @@
 #include "host/StocktakeTemplate.h"
 
 #include "report/VNBandView.h"
+#include "report/VNJsonReport.h"
 #include "report/VNMemoView.h"
 
 #include "platform/AtomicFile.h"
@@ -26,9 +27,9 @@
 
 namespace {
 
-const std::string HexFile = (std::filesystem::path(GUSVAK_SOURCE_DIR) /
-                             "src" / "host" / "StocktakeTemplate.hex")
-                                .string();
+const std::string JsonFile = (std::filesystem::path(GUSVAK_SOURCE_DIR) /
+                              "src" / "host" / "StocktakeTemplate.json")
+                                 .string();
 
 // Where two long texts first differ (npos when equal), so a mismatch does not print them whole.
 std::size_t FirstDifference(std::string_view a, std::string_view b) {
@@ -91,14 +92,16 @@ TVNBandView* BandOfType(TVNPage& page, int type) {
 TEST(StocktakeTemplate, TheStoredTextIsWhatTheDesignWrites) {
     const std::string stream = DesignedStream();
     const std::string hex = EncodeHexText(stream);
+    const std::string json = StoredBytesToJson(stream);
     if (const char* w = std::getenv("VN_WRITE_TEMPLATE"); w && std::string(w) == "1")
-        AtomicWriteFile(HexFile, hex);
-    std::string stored;
-    ASSERT_TRUE(ReadWholeFile(HexFile, stored)) << HexFile;
+        AtomicWriteFile(JsonFile, json);
+    std::string source;
+    ASSERT_TRUE(ReadWholeFile(JsonFile, source)) << JsonFile;
+    EXPECT_EQ(FirstDifference(source, json), std::string::npos)
+        << JsonFile << " differs from the design: run with VN_WRITE_TEMPLATE=1 after a deliberate change";
+    const std::string stored = StocktakeTemplateHex;
     EXPECT_EQ(FirstDifference(stored, hex), std::string::npos)
-        << HexFile << " differs from the design: run with VN_WRITE_TEMPLATE=1 after a deliberate change";
-    EXPECT_EQ(FirstDifference(StocktakeTemplateHex, stored), std::string::npos)
-        << "the host embeds another text than " << HexFile << ": build again";
+        << "the host embeds another text than " << JsonFile << " makes: build again";
 
     // The text decodes to the stream, and a loaded template writes the same stream again.
     EXPECT_TRUE(DecodeHexText(stored) == stream);
