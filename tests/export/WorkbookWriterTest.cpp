@@ -352,3 +352,27 @@ print(b.nsheets, b.sheet_by_index(0).nrows)
         EXPECT_TRUE(back == stream) << size;
     }
 }
+
+TEST(WorkbookWriter, PicturesAreObjectsWithTheirBitmap) {
+    TVNWorkbook wb(7, 96);
+    TVNWorksheet& sheet = wb.AddWorksheet();
+    TRasterImage image(3, 2, 0xFF0000FF); // blue
+    image.SetPixel(0, 0, 0xFFFF0000);     // red top-left
+    wb.AddPicture(sheet, 1, 2, 4, 6, image);
+    const std::vector<TRecord> records = Records(WorkbookStreamBytes(wb));
+    std::string obj, imdata;
+    for (std::size_t i = 0; i < records.size(); ++i)
+        if (records[i].Type == 0x005D) {
+            obj = records[i].Data;
+            ASSERT_EQ(records[i + 1].Type, 0x007F);
+            imdata = records[i + 1].Data;
+        }
+    ASSERT_EQ(obj.size(), 60u);
+    // One picture on the sheet, picture type, id 1, anchored from column 1 row 2 to column 4 row 6.
+    EXPECT_EQ(Hex(obj.substr(0, 26)),
+              "01 00 00 00 08 00 01 00 14 06 01 00 00 00 02 00 00 00 04 00 00 00 06 00 00 00");
+    // A 24-bit bitmap behind its core header, rows bottom-up and padded to four bytes.
+    EXPECT_EQ(Hex(imdata.substr(0, 8 + 12)), "09 00 01 00 24 00 00 00 0c 00 00 00 03 00 02 00 01 00 18 00");
+    EXPECT_EQ(Hex(imdata.substr(20)),
+              "ff 00 00 ff 00 00 ff 00 00 00 00 00 00 00 ff ff 00 00 ff 00 00 00 00 00");
+}

@@ -5,6 +5,7 @@
 #include "VNPDFExport.h"
 #include "VNRTFExport.h"
 #include "VNTextExport.h"
+#include "VNXLSExport.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ const std::vector<TVNExportFormat>& ExportFormats() {
         {"emf", "emf", &Make<TVNEMFExport>},
         {"wmf", "wmf", &Make<TVNWMFExport>},
         {"rtf", "rtf", &Make<TVNRTFExport>},
+        {"xls", "xls", &Make<TVNXLSExport>},
     };
     return formats;
 }

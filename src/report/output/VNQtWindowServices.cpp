@@ -7,6 +7,11 @@
 #include "VNExportDialogs.h"
 #include "VNQtRasterSurface.h"
 
+#include "report/export/VNXLSExport.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
 std::unique_ptr<IVNProgressWindow> TVNQtWindowServices::OpenProgress(const AnsiString& caption) {
     return std::make_unique<TVNProgressForm>(caption);
 }
@@ -29,4 +34,8 @@ void InstallVNQtWindowServices() {
     SetVNWindowServices(&services);
     InstallVNQtRasterSurfaces();
     InstallVNExportDialogs();
+    // "Show after export": the desktop's application for the written file.
+    SetVNOpenDocumentHandler([](const std::string& fileName) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(fileName)));
+    });
 }
