@@ -7,6 +7,7 @@
 #include "engine/EngineFixture.h"
 
 #include "report/export/VNXLSExport.h"
+#include "report/export/VNXLSXExport.h"
 
 #include <gtest/gtest.h>
 
@@ -49,9 +50,11 @@ std::string ExportAndDump(TVNReport& report, TVNXLSExport& filter, const TTempDi
 
 } // namespace
 
-TEST(XLSExport, GroupedReportWithFramesFillsAndMergedCells) {
-    TTempDir dir;
-    TEngineFixture f({{"A", "apple", 12}, {"A", "pear", 3}, {"B", "plum", 100}});
+namespace {
+
+// A grouped list: a bold title inside a frame, grey framed headers, group headings spanning both
+// columns, framed rows with right-aligned quantities.
+void GroupedReport(TEngineFixture& f) {
     AddBand(*f.Page, "Title", bkTitle, 10, 40);
     // A frame drawn around the title memo, before it: dropped; the memo keeps its own cell.
     AddMemo(*f.Page, "Box", 60, 12, 310, 30, {})->SetFrameTyp(15);
@@ -72,6 +75,14 @@ TEST(XLSExport, GroupedReportWithFramesFillsAndMergedCells) {
     TVNMemoView* q = AddMemo(*f.Page, "Q", 165, 110, 60, 18, {"[qty]"});
     q->SetFrameTyp(15);
     q->Adjust = vntaRightJustify;
+}
+
+} // namespace
+
+TEST(XLSExport, GroupedReportWithFramesFillsAndMergedCells) {
+    TTempDir dir;
+    TEngineFixture f({{"A", "apple", 12}, {"A", "pear", 3}, {"B", "plum", 100}});
+    GroupedReport(f);
     ASSERT_TRUE(f.Report.BuildReport());
 
     TVNXLSExport xls;
@@ -221,4 +232,50 @@ print(sum(c.value for c in cells if c.ctype == 2))
     EXPECT_EQ(ExportAndDump(f.Report, numbers, dir, program),
               "[(1234.5, '#,##0.00'), (-20.25, '0.00'), (3000.0, '#,##0'), ('12,34', 'General'), ('abc', "
               "'General')]\n4214.25\n");
+}
+
+TEST(XLSXExport, TheSameCellsMergesAndFontsThroughOpenpyxl) {
+    TTempDir dir;
+    TEngineFixture f({{"A", "apple", 12}, {"A", "pear", 3}, {"B", "plum", 100}});
+    GroupedReport(f);
+    ASSERT_TRUE(f.Report.BuildReport());
+    TVNXLSXExport xlsx;
+    xlsx.ShowDialog = false;
+    xlsx.ShowAfterExport = false;
+    const std::string file = dir / "out.xlsx";
+    ASSERT_TRUE(f.Report.ExportBuiltReport(xlsx, file));
+    const std::string out = Python(R"(
+import sys, openpyxl
+b = openpyxl.load_workbook(sys.argv[1])
+for s in b.worksheets:
+    print("sheet", s.title, sorted(str(m) for m in s.merged_cells.ranges), "breaks", [br.id for br in s.row_breaks.brk])
+    for row in s.iter_rows():
+        for c in row:
+            if c.value is None:
+                continue
+            fill = c.fill.fgColor.rgb if c.fill.fill_type == "solid" else None
+            print(c.coordinate, repr(c.value), "b" if c.font.b else "", c.font.sz, c.border.left.style, fill, c.alignment.horizontal, c.alignment.vertical)
+    print("width C", round(s.column_dimensions["C"].width, 2), "height 6", s.row_dimensions[6].height)
+)",
+                                   file, dir);
+    // The cells of the XLS test, counted from 1: row 2 there is row 3 here, column 2 is C. Column
+    // C is 91 pixels (13 characters; the library adds its 0.71 of cell padding), the header row
+    // 19 pixels.
+    EXPECT_EQ(out, "sheet Sheet1 ['C10:D10', 'C3:E3', 'C7:D7'] breaks [11]\n"
+                   "C3 '库存表' b 14.0 None None center justify\n"
+                   "C6 '名称'  10.0 thin FFC0C0C0 left justify\n"
+                   "D6 '数量'  10.0 thin FFC0C0C0 left justify\n"
+                   "C7 '组 A'  10.0 thin None left justify\n"
+                   "C8 'apple'  10.0 thin None left justify\n"
+                   "D8 12  10.0 thin None right justify\n"
+                   "C9 'pear'  10.0 thin None left justify\n"
+                   "D9 3  10.0 thin None right justify\n"
+                   "C10 '组 B'  10.0 thin None left justify\n"
+                   "C11 'plum'  10.0 thin None left justify\n"
+                   "D11 100  10.0 thin None right justify\n"
+                   "width C 13.71 height 6 14.25\n")
+        << out;
+    const std::vector<std::string> csv = LibreOfficeCsv({file}, dir);
+    for (const char* text : {"库存表", "名称", "数量", "组 A", "apple", "12", "组 B", "plum", "100"})
+        EXPECT_NE(csv[0].find(text), std::string::npos) << text << "\n" << csv[0];
 }

@@ -6,6 +6,7 @@
 #include "VNRTFExport.h"
 #include "VNTextExport.h"
 #include "VNXLSExport.h"
+#include "VNXLSXExport.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ const std::vector<TVNExportFormat>& ExportFormats() {
         {"wmf", "wmf", &Make<TVNWMFExport>},
         {"rtf", "rtf", &Make<TVNRTFExport>},
         {"xls", "xls", &Make<TVNXLSExport>},
+        {"xlsx", "xlsx", &Make<TVNXLSXExport>},
     };
     return formats;
 }
