@@ -17,7 +17,7 @@ PACKAGES=(
   libreoffice-draw-nogui
   xvfb xauth sqlite3
   # Spreadsheet exports: the XLSX writer library and the independent readers the tests use.
-  libxlsxwriter-dev python3-xlrd python3-openpyxl python3-xlwt libreoffice-calc-nogui poppler-utils
+  libxlsxwriter-dev python3-xlrd python3-openpyxl python3-xlwt libreoffice-calc-nogui libgsf-bin
   # The text form of reports (vnreport dump / make).
   nlohmann-json3-dev
 )
