@@ -7,6 +7,7 @@
 
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -148,12 +149,21 @@ std::string XlsxFileBytes(const TVNWorkbook& model) {
             const TVNXLPageSetup& ps = sheet.PageSetup;
             worksheet_set_paper(ws, std::uint8_t(ps.PaperSize));
             if (ps.Landscape) worksheet_set_landscape(ws);
+            // Readers measure this format's column widths in digits of its default font (Calibri
+            // 11), wider than the Arial 10 "x" the model counts in, so a page's columns would no
+            // longer fit its paper: the sheet prints fitted to the page width instead (the height
+            // stays free, or every page would shrink onto one).
+            if (ps.FitWidth > 0) worksheet_fit_to_pages(ws, std::uint16_t(ps.FitWidth), 0);
             worksheet_set_margins(ws, ps.LeftMargin, ps.RightMargin, ps.TopMargin, ps.BottomMargin);
             if (ps.PrintGridLines) worksheet_gridlines(ws, LXW_SHOW_PRINT_GRIDLINES);
             if (ps.CenterHorizontally) worksheet_center_horizontally(ws);
             if (ps.CenterVertically) worksheet_center_vertically(ws);
+            // The model's width already counts the cell padding, which the library adds on top
+            // of the width it is given (5 pixels of a 7-pixel digit); without taking it off, a
+            // page of many narrow columns would no longer fit its paper.
             for (const auto& [col, units] : sheet.Columns)
-                Check(worksheet_set_column(ws, lxw_col_t(col), lxw_col_t(col), units / 256.0, nullptr),
+                Check(worksheet_set_column(ws, lxw_col_t(col), lxw_col_t(col),
+                                           std::max(0.0, units / 256.0 - 5.0 / 7.0), nullptr),
                       "column width");
             for (const auto& [row, twips] : sheet.Rows)
                 Check(worksheet_set_row(ws, lxw_row_t(row), twips / 20.0, nullptr), "row height");
