@@ -27,6 +27,25 @@ enum class TVNText {
     CancelButton,      // "取消"
     UnexpectedError,   // "异常错误,原因:" (an exception escaping a preview)
     PageLimit,         // "报表页数超过上限:" (a build stopped at MaxPages, before the limit)
+    TextExportCaption, // "文本导出选项" (caption of the text export's options dialog)
+    CsvExportCaption, // "CSV 导出选项"
+    BmpExportCaption, // "BMP 图片导出选项"
+    JpegExportCaption, // "Jpeg 图片导出选项"
+    MetafileExportCaption, // "Metafile导出选项"
+    ScaleLabel, // "缩放比例:"
+    KillEmptyLines, // "压缩空行(&K)"
+    ConvertToDos, // "转换到DOS(&D)"
+    ExportFrames, // "导出框线"
+    UsePseudographic, // "使用DOS伪图形(&p)"
+    PageBreaks, // "插入页分隔(&b)"
+    CsvDelimiter, // "&CSV 分隔"
+    Monochrome, // "单色"
+    PixelFormatLabel, // "分辨率:"
+    Grayscale, // "灰度"
+    ProgressiveEncoding, // "显示编码进度"
+    QualityLabel, // "质量"
+    QualityHint, // "1 = 最大压缩, 100 = 最高质量"
+    OkButton, // "确认" (the options dialogs' OK button)
     Count
 };
 

@@ -3,6 +3,7 @@
 // and a scale that is not a number then ends the export before any file is written.
 #include "VNExportDialogs.h"
 
+#include "report/VNStrings.h"
 #include "report/export/VNGraphicExport.h"
 #include "report/export/VNTextExport.h"
 
@@ -30,26 +31,26 @@ std::map<std::string, TVNExportDialogFunction>& Dialogs() {
     return dialogs;
 }
 
-QString Text(const char* utf8) {
-    return QString::fromUtf8(utf8);
+QString Text(TVNText id) {
+    return QString::fromStdString(AnsiToUtf8(VNText(id)));
 }
 
 QString Number(double v) {
     return QString::fromStdString(FormatExportNumber(v));
 }
 
-// A dialog with the two scale edits and the "确认" / "取消" buttons.
+// A dialog with the two scale edits and the TVNText::OkButton / TVNText::CancelButton buttons.
 struct TOptionsDialog {
     QDialog Dialog;
     QVBoxLayout* Layout;
     QLineEdit* ScaleX;
     QLineEdit* ScaleY;
-    TOptionsDialog(QWidget* parent, const char* caption, double sx, double sy) : Dialog(parent) {
+    TOptionsDialog(QWidget* parent, TVNText caption, double sx, double sy) : Dialog(parent) {
         Dialog.setObjectName("VNExportOptions");
         Dialog.setWindowTitle(Text(caption));
         Layout = new QVBoxLayout(&Dialog);
         auto* scale = new QHBoxLayout;
-        scale->addWidget(new QLabel(Text("缩放比例:")));
+        scale->addWidget(new QLabel(Text(TVNText::ScaleLabel)));
         scale->addWidget(new QLabel("X"));
         ScaleX = new QLineEdit(Number(sx));
         ScaleX->setObjectName("ScaleX");
@@ -60,7 +61,7 @@ struct TOptionsDialog {
         scale->addWidget(ScaleY);
         Layout->addLayout(scale);
     }
-    QCheckBox* Check(const char* caption, const char* name, bool on) {
+    QCheckBox* Check(TVNText caption, const char* name, bool on) {
         auto* box = new QCheckBox(Text(caption));
         box->setObjectName(name);
         box->setChecked(on);
@@ -69,8 +70,8 @@ struct TOptionsDialog {
     }
     int Run() {
         auto* buttons = new QDialogButtonBox;
-        buttons->addButton(Text("确认"), QDialogButtonBox::AcceptRole)->setObjectName("OK");
-        buttons->addButton(Text("取消"), QDialogButtonBox::RejectRole)->setObjectName("Cancel");
+        buttons->addButton(Text(TVNText::OkButton), QDialogButtonBox::AcceptRole)->setObjectName("OK");
+        buttons->addButton(Text(TVNText::CancelButton), QDialogButtonBox::RejectRole)->setObjectName("Cancel");
         QObject::connect(buttons, &QDialogButtonBox::accepted, &Dialog, &QDialog::accept);
         QObject::connect(buttons, &QDialogButtonBox::rejected, &Dialog, &QDialog::reject);
         Layout->addWidget(buttons);
@@ -98,12 +99,12 @@ void ReadCommonTextOptions(TVNTextExport& t, const TOptionsDialog& d, const QChe
 
 int TextDialog(TVNExportFilter& f, QWidget* parent) {
     auto& t = static_cast<TVNTextExport&>(f);
-    TOptionsDialog d(parent, "文本导出选项", t.ScaleX, t.ScaleY);
-    QCheckBox* kill = d.Check("压缩空行(&K)", "KillEmptyLines", t.KillEmptyLines);
-    QCheckBox* oem = d.Check("转换到DOS(&D)", "ConvertToOEM", t.ConvertToOEM);
-    QCheckBox* frames = d.Check("导出框线", "ExportFrames", t.ExportFrames);
-    QCheckBox* pseudo = d.Check("使用DOS伪图形(&p)", "UsePseudographic", t.UsePseudographic);
-    QCheckBox* breaks = d.Check("插入页分隔(&b)", "PageBreaks", t.PageBreaks);
+    TOptionsDialog d(parent, TVNText::TextExportCaption, t.ScaleX, t.ScaleY);
+    QCheckBox* kill = d.Check(TVNText::KillEmptyLines, "KillEmptyLines", t.KillEmptyLines);
+    QCheckBox* oem = d.Check(TVNText::ConvertToDos, "ConvertToOEM", t.ConvertToOEM);
+    QCheckBox* frames = d.Check(TVNText::ExportFrames, "ExportFrames", t.ExportFrames);
+    QCheckBox* pseudo = d.Check(TVNText::UsePseudographic, "UsePseudographic", t.UsePseudographic);
+    QCheckBox* breaks = d.Check(TVNText::PageBreaks, "PageBreaks", t.PageBreaks);
     pseudo->setEnabled(t.ExportFrames);
     QObject::connect(frames, &QCheckBox::toggled, pseudo, &QWidget::setEnabled);
     const int result = d.Run();
@@ -116,14 +117,14 @@ int TextDialog(TVNExportFilter& f, QWidget* parent) {
 
 int CsvDialog(TVNExportFilter& f, QWidget* parent) {
     auto& t = static_cast<TVNCSVExport&>(f);
-    TOptionsDialog d(parent, "CSV 导出选项", t.ScaleX, t.ScaleY);
-    QCheckBox* kill = d.Check("压缩空行(&K)", "KillEmptyLines", t.KillEmptyLines);
-    QCheckBox* oem = d.Check("转换到DOS(&D)", "ConvertToOEM", t.ConvertToOEM);
+    TOptionsDialog d(parent, TVNText::CsvExportCaption, t.ScaleX, t.ScaleY);
+    QCheckBox* kill = d.Check(TVNText::KillEmptyLines, "KillEmptyLines", t.KillEmptyLines);
+    QCheckBox* oem = d.Check(TVNText::ConvertToDos, "ConvertToOEM", t.ConvertToOEM);
     auto* row = new QHBoxLayout;
     auto* delimiter = new QLineEdit(QString(QChar(t.Delimiter)));
     delimiter->setObjectName("Delimiter");
     delimiter->setMaxLength(1);
-    auto* label = new QLabel(Text("&CSV 分隔"));
+    auto* label = new QLabel(Text(TVNText::CsvDelimiter));
     label->setBuddy(delimiter);
     row->addWidget(label);
     row->addWidget(delimiter);
@@ -137,7 +138,7 @@ int CsvDialog(TVNExportFilter& f, QWidget* parent) {
 
 QComboBox* PixelFormats(TOptionsDialog& d, TVNPixelFormat current) {
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(Text("分辨率:")));
+    row->addWidget(new QLabel(Text(TVNText::PixelFormatLabel)));
     auto* box = new QComboBox;
     box->setObjectName("PixelFormat");
     for (int i = pfDevice; i <= pf32bit; ++i) box->addItem(PixelFormatName(TVNPixelFormat(i)));
@@ -155,8 +156,8 @@ void StoreScales(TVNGraphicExport& g, TOptionsDialog& d) {
 
 int BmpDialog(TVNExportFilter& f, QWidget* parent) {
     auto& g = static_cast<TVNBMPExport&>(f);
-    TOptionsDialog d(parent, "BMP 图片导出选项", g.ScaleX, g.ScaleY);
-    QCheckBox* mono = d.Check("单色", "Monochrome", g.Monochrome);
+    TOptionsDialog d(parent, TVNText::BmpExportCaption, g.ScaleX, g.ScaleY);
+    QCheckBox* mono = d.Check(TVNText::Monochrome, "Monochrome", g.Monochrome);
     QComboBox* format = PixelFormats(d, g.PixelFormat);
     const int result = d.Run();
     if (result != 1) return result;
@@ -168,16 +169,16 @@ int BmpDialog(TVNExportFilter& f, QWidget* parent) {
 
 int JpegDialog(TVNExportFilter& f, QWidget* parent) {
     auto& g = static_cast<TVNJPEGExport&>(f);
-    TOptionsDialog d(parent, "Jpeg 图片导出选项", g.ScaleX, g.ScaleY);
-    QCheckBox* grey = d.Check("灰度", "Grayscale", g.Grayscale);
-    QCheckBox* progressive = d.Check("显示编码进度", "ProgressiveEncoding", g.ProgressiveEncoding);
+    TOptionsDialog d(parent, TVNText::JpegExportCaption, g.ScaleX, g.ScaleY);
+    QCheckBox* grey = d.Check(TVNText::Grayscale, "Grayscale", g.Grayscale);
+    QCheckBox* progressive = d.Check(TVNText::ProgressiveEncoding, "ProgressiveEncoding", g.ProgressiveEncoding);
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(Text("质量")));
+    row->addWidget(new QLabel(Text(TVNText::QualityLabel)));
     auto* quality = new QSpinBox;
     quality->setObjectName("Quality");
     quality->setRange(0, 100);
     quality->setValue(g.Quality);
-    quality->setToolTip(Text("1 = 最大压缩, 100 = 最高质量"));
+    quality->setToolTip(Text(TVNText::QualityHint));
     row->addWidget(quality);
     d.Layout->addLayout(row);
     QComboBox* format = PixelFormats(d, g.PixelFormat);
@@ -193,7 +194,7 @@ int JpegDialog(TVNExportFilter& f, QWidget* parent) {
 
 int MetafileDialog(TVNExportFilter& f, QWidget* parent) {
     auto& g = static_cast<TVNGraphicExport&>(f);
-    TOptionsDialog d(parent, "Metafile导出选项", g.ScaleX, g.ScaleY);
+    TOptionsDialog d(parent, TVNText::MetafileExportCaption, g.ScaleX, g.ScaleY);
     const int result = d.Run();
     if (result == 1) StoreScales(g, d);
     return result;
