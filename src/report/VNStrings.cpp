@@ -47,6 +47,18 @@ const AnsiString& VNText(TVNText id) {
             "质量",
             "1 = 最大压缩, 100 = 最高质量",
             "确认",
+            "XLS 导出选项",
+            "页范围",
+            "全部(&A)",
+            "当前页(&g)",
+            "页(&P):",
+            "输入页号或页范围,逗号分隔.例如: 1,3,5-12",
+            "选项",
+            "导出完成后显示Excel",
+            "显示导出过程",
+            "多工作表",
+            "导出图片(&p)",
+            "图片格式",
         };
         static_assert(sizeof(utf8) / sizeof(utf8[0]) == std::size_t(TVNText::Count));
         std::array<AnsiString, std::size_t(TVNText::Count)> t;

@@ -46,6 +46,18 @@ enum class TVNText {
     QualityLabel, // "质量"
     QualityHint, // "1 = 最大压缩, 100 = 最高质量"
     OkButton, // "确认" (the options dialogs' OK button)
+    XlsExportCaption, // "XLS 导出选项" (caption of the spreadsheet export's options dialog)
+    PageRangeGroup, // "页范围"
+    AllPages, // "全部(&A)"
+    CurrentPageOnly, // "当前页(&g)"
+    PagesLabel, // "页(&P):"
+    PagesHint, // "输入页号或页范围,逗号分隔.例如: 1,3,5-12"
+    OptionsGroup, // "选项"
+    ShowExcelAfterExport, // "导出完成后显示Excel"
+    ShowExportProgress, // "显示导出过程"
+    MultiSheet, // "多工作表"
+    ExportImages, // "导出图片(&p)"
+    ImageFormatLabel, // "图片格式"
     Count
 };
 

@@ -5,13 +5,16 @@
 
 #include "report/export/VNGraphicExport.h"
 #include "report/export/VNTextExport.h"
+#include "report/export/VNXLSExport.h"
 #include "report/output/VNExportDialogs.h"
+#include "report/output/VNXLSExportDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 
 #include <gtest/gtest.h>
@@ -25,7 +28,8 @@ template <class T> T* Child(QWidget* w, const char* name) {
 }
 
 // Opens the filter's dialog, lets `act` change it, then presses the named button.
-int Show(TVNExportFilter& filter, const char* button, std::function<void(QWidget*)> act, QString* title = nullptr) {
+int Show(TVNExportFilter& filter, const char* button, std::function<void(QWidget*)> act,
+         QString* title = nullptr) {
     TestApp();
     InstallVNExportDialogs();
     auto acted = WhenModalShown<QDialog>([&](QWidget* w) {
@@ -78,7 +82,10 @@ TEST(ExportDialogs, CsvDelimiterChangesOnlyToAReadableCharacter) {
     for (const auto& c : cases) {
         TVNCSVExport csv;
         QString title;
-        EXPECT_EQ(Show(csv, "OK", [&](QWidget* w) { Child<QLineEdit>(w, "Delimiter")->setText(c.Typed); }, &title), 1);
+        EXPECT_EQ(
+            Show(
+                csv, "OK", [&](QWidget* w) { Child<QLineEdit>(w, "Delimiter")->setText(c.Typed); }, &title),
+            1);
         EXPECT_EQ(title, QString::fromUtf8("CSV 导出选项"));
         EXPECT_EQ(csv.Delimiter, c.Expected) << c.Typed;
     }
@@ -104,13 +111,58 @@ TEST(ExportDialogs, PictureOptionsAreStoredOnlyOnOk) {
     EXPECT_EQ(jpeg.PixelFormat, pf8bit);
 
     TVNBMPExport bmp;
-    EXPECT_EQ(Show(bmp, "OK", [](QWidget* w) { Child<QCheckBox>(w, "Monochrome")->setChecked(true); }, &title), 1);
+    EXPECT_EQ(Show(
+                  bmp, "OK", [](QWidget* w) { Child<QCheckBox>(w, "Monochrome")->setChecked(true); }, &title),
+              1);
     EXPECT_EQ(title, QString::fromUtf8("BMP 图片导出选项"));
     EXPECT_TRUE(bmp.Monochrome);
 
     // A scale that is not a number is a conversion error: the export ends before any file.
     TVNEMFExport emf;
-    EXPECT_THROW(Show(emf, "OK", [](QWidget* w) { Child<QLineEdit>(w, "ScaleY")->setText("zwei"); }, &title),
+    EXPECT_THROW(Show(
+                     emf, "OK", [](QWidget* w) { Child<QLineEdit>(w, "ScaleY")->setText("zwei"); }, &title),
                  EVNExportError);
     EXPECT_EQ(title, QString::fromUtf8("Metafile导出选项"));
+}
+
+TEST(ExportDialogs, SpreadsheetOptionsAreStoredOnOkAndAnEmptyFileNameKeepsTheDialogOpen) {
+    TVNXLSExport xls;
+    InstallVNXLSExportDialog();
+    xls.FileName = "/tmp/out.xls";
+    bool qualityEnabledForBmp = true, stillOpen = false;
+    QString title;
+    const int ok = Show(
+        xls, "OK",
+        [&](QWidget* w) {
+            Child<QLineEdit>(w, "edtPages")->setText("1,3-4");
+            Child<QRadioButton>(w, "rdbPages")->setChecked(true);
+            Child<QCheckBox>(w, "MultiSheet")->setChecked(true);
+            Child<QCheckBox>(w, "ShowAfterExport")->setChecked(false);
+            Child<QComboBox>(w, "ExportImageFormat")->setCurrentIndex(1);
+            qualityEnabledForBmp = Child<QLineEdit>(w, "JPEGQuality")->isEnabled();
+            Child<QComboBox>(w, "PixelFormat")->setCurrentIndex(int(pf8bit));
+            // OK with an empty name does nothing.
+            Child<QLineEdit>(w, "edtExportFileName")->setText(" ");
+            Child<QPushButton>(w, "OK")->click();
+            stillOpen = w->isVisible();
+            Child<QLineEdit>(w, "edtExportFileName")->setText("/tmp/chosen.xls");
+        },
+        &title);
+    EXPECT_EQ(ok, 1);
+    EXPECT_EQ(title, QString::fromUtf8("XLS 导出选项"));
+    EXPECT_TRUE(stillOpen);
+    EXPECT_FALSE(qualityEnabledForBmp);
+    EXPECT_EQ(xls.FileName, "/tmp/chosen.xls");
+    EXPECT_EQ(xls.ExportPages, "1,3-4");
+    EXPECT_TRUE(xls.MultiSheet);
+    EXPECT_FALSE(xls.ShowAfterExport);
+    EXPECT_EQ(xls.ExportImageFormat, ifBMP);
+    EXPECT_EQ(xls.PixelFormat, pf8bit);
+
+    // Cancel keeps everything; "current page" is stored as CURPAGE.
+    EXPECT_EQ(Show(xls, "Cancel", [](QWidget* w) { Child<QCheckBox>(w, "MultiSheet")->setChecked(false); }),
+              2);
+    EXPECT_TRUE(xls.MultiSheet);
+    EXPECT_EQ(Show(xls, "OK", [](QWidget* w) { Child<QRadioButton>(w, "rdbCurPage")->setChecked(true); }), 1);
+    EXPECT_EQ(xls.ExportPages, "CURPAGE");
 }

@@ -6,6 +6,7 @@
 #include "VNProgressForm.h"
 #include "VNExportDialogs.h"
 #include "VNQtRasterSurface.h"
+#include "VNXLSExportDialog.h"
 
 #include "report/export/VNXLSExport.h"
 
@@ -34,6 +35,7 @@ void InstallVNQtWindowServices() {
     SetVNWindowServices(&services);
     InstallVNQtRasterSurfaces();
     InstallVNExportDialogs();
+    InstallVNXLSExportDialog();
     // "Show after export": the desktop's application for the written file.
     SetVNOpenDocumentHandler([](const std::string& fileName) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(fileName)));
