@@ -8,6 +8,10 @@
 
 #include "report/VNEMFPages.h"
 #include "report/VNEngine.h"
+#include "report/export/VNExportFilter.h"
+#include "report/export/VNExportFormats.h"
+#include "report/output/VNExportDialogs.h"
+#include "report/output/VNPreviewForm.h"
 #include "report/output/VNQtWindowServices.h"
 
 #include <QApplication>
@@ -17,6 +21,8 @@
 #include "platform/qt/QtMessageService.h"
 
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -29,8 +35,15 @@ int RunPreview(int argc, char** argv) {
     if (argc < 2) return Usage();
     const std::string reportFile = argv[1];
     TReportSources sources;
-    for (int i = 2; i < argc; ++i)
+    QString find, screenshot;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if ((arg == "--find" || arg == "--screenshot") && i + 1 < argc) {
+            (arg == "--find" ? find : screenshot) = QString::fromLocal8Bit(argv[++i]);
+            continue;
+        }
         if (!sources.ParseOption(argc, argv, i)) return Usage();
+    }
 
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
@@ -42,11 +55,18 @@ int RunPreview(int argc, char** argv) {
     TQtMessageService messages;
     TMessageServiceScope messageScope(messages);
     TVNQtWindowServicesScope windows;
+    // One filter of every format, each registering itself for the preview's save dialog.
+    InstallVNExportDialogs();
+    std::vector<std::unique_ptr<TVNExportFilter>> filters;
+    for (const TVNExportFormat& format : ExportFormats()) filters.push_back(format.Make());
 
     // The same owner name as `render`, so that a report finds its data sets the same way.
     TLoadedReport loaded("Render");
     if (!loaded.Load(reportFile, sources)) return 1;
     TVNReport& report = loaded.Report;
+    // --find starts the window with a search; --screenshot saves its picture and closes it, so
+    // that the window can be checked without a person at the screen.
+    TVNPreviewForm::SetStartup(find, screenshot);
     report.PreviewReport();
     // A report that asks for a non-modal preview leaves its window open: wait until it closes.
     bool windowOpen = false;

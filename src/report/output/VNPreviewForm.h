@@ -1,21 +1,25 @@
-// TVNPreviewForm: a plain viewer of a report's built pages. The pages are shown at 100 % (one
-// report pixel per screen pixel), one under another with a 10-pixel gap, in a scroll area; Page
-// Up / Page Down go to the previous / next page, Home to the first and End to the last, Escape
-// closes. Only pages inside the view are decoded and drawn: a page that leaves the view is marked
-// invisible and drawn into an empty rectangle, which is how the prepared pages store releases its
-// decoded views, so a long report is viewed with bounded memory.
+// TVNPreviewForm: the preview window. It hosts one preview control (TVNPreview) and adds the tool
+// bar "预览工具栏" (zoom, magnifier, paging, find, open, save, save as spreadsheet, print, page
+// setup, close), the popup menu on the pages and the keyboard commands. The window and its tool
+// bar remember where they were in the engine's registry file; the last zoom and magnifier state
+// carry over to the next preview opened in the same process.
 //
-// The window reads the report's pages while it is open; a report freed before its non-modal
-// viewer is closed frees the viewer first (through the window services). Pages rebuilt meanwhile
-// are laid out again at the next repaint.
+// Printing and page setup belong to the printing layer; until it offers its entry points here the
+// two buttons (and Ctrl+P, Ctrl+Alt+P and the popup's print entries) stay disabled.
 #pragma once
 
+#include "VNPreview.h"
+
 #include <QDialog>
-#include <QRect>
 
-#include <vector>
+#include <string>
 
-class QScrollArea;
+class QAction;
+class QComboBox;
+class QLineEdit;
+class QMainWindow;
+class QMenu;
+class QToolBar;
 class TVNReport;
 
 class TVNPreviewForm : public QDialog {
@@ -26,34 +30,66 @@ public:
     // Shows the report's pages: modally (returns when the window closes) when the report asks for
     // a modal preview, else as a window that deletes itself when closed.
     static void Preview(TVNReport& report);
-    // Frees every non-modal viewer of the report at once (the report is going away).
+    // Frees every non-modal preview of the report at once (the report is going away).
     static void CloseFor(TVNReport& report);
 
-    TVNReport& Report() const { return FReport; }
-    int PageCount() const { return int(FPageRects.size()); }
-    // A page's rectangle in the scrolled surface (0-based index).
-    QRect PageRect(int index) const { return FPageRects.at(std::size_t(index)); }
-    // The page at the top of the view (0-based), and scrolling a page to the top.
-    int CurrentPage() const;
-    void GotoPage(int index);
-    QScrollArea* ScrollArea() const { return FScroll; }
+    // For a headless check of the window (`vnreport preview --find --screenshot`): the next
+    // window shown starts with this search and, with a file name, saves its picture and closes.
+    static void SetStartup(const QString& findText, const QString& screenshotFile);
+    // The registry file the window keeps its state in; empty: the user's own.
+    static void SetRegistryFile(const std::string& file);
+    // Forgets the zoom and magnifier state carried from one preview to the next.
+    static void ResetCarriedState();
 
-    // Lays the pages out again from the store (after the report was rebuilt).
-    void Relayout();
-    // Page Up / Page Down / Home / End; false for any other key.
-    bool HandlePageKey(int key);
+    TVNReport& Report() const { return FReport; }
+    TVNPreview* Control() const { return FPreview; }
+    int PageCount() const { return FPreview->PageCount(); }
+    QToolBar* ToolBar() const { return FToolBar; }
+    QComboBox* ZoomCombo() const { return FZoomCombo; }
+    QLineEdit* PageEdit() const { return FPageEdit; }
+    QMenu* PopupMenu() const { return FPopup; }
+    // A tool bar button's action by its hint ("整页", "打印报表", ...), or nullptr.
+    QAction* Button(const QString& hint) const;
+    // Whether a tool bar button is shown.
+    bool ButtonShown(const QString& hint) const;
+
+    // Commands (also reached through buttons, menu and keys).
+    void FindCommand();
+    void FindNextCommand();
+    void OpenCommand();
+    void SaveCommand();
+    void SaveToSpreadsheetCommand();
+    void SuperExportCommand();
+    // Keys while a report is shown; true when the key was consumed.
+    bool HandleKey(QKeyEvent* event);
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void done(int result) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    friend class TVNPageSurface;
-    // Draws the pages meeting `exposed`; pages outside `inView` are released.
-    void PaintPages(QPainter& painter, const QRect& exposed, const QRect& inView);
-    void ReleasePages();
+    void BuildToolBar();
+    void BuildPopup();
+    void ApplyButtons();
+    void StatusChanged();
+    void ZoomChosen(const QString& text);
+    void RememberZoom();
+    void RestoreState();
+    void SaveState();
+    void RunStartup();
 
     TVNReport& FReport;
-    QScrollArea* FScroll;
-    QWidget* FSurface;
-    std::vector<QRect> FPageRects;
+    QMainWindow* FFrame;
+    TVNPreview* FPreview;
+    QToolBar* FToolBar;
+    QComboBox* FZoomCombo;
+    QLineEdit* FPageEdit;
+    QMenu* FPopup;
+    QAction* FZoomSeparator = nullptr;
+    QAction* FComboAction = nullptr;
+    bool FStateSaved = false;
+    bool FStateRestored = false;
+    bool FInStatus = false;
 };
