@@ -8,8 +8,10 @@
 #pragma once
 
 #include "platform/AnsiString.h"
+#include "platform/PrintPlatform.h"
 
 #include <cstdint>
+#include <map>
 #include <vector>
 
 struct TPaperInfo {
@@ -38,6 +40,13 @@ struct TVNPrinterInfo {
     int FirstCustomIndex = 0;
     int CustomPaperCode = 256;
     std::vector<AnsiString> PaperNames, PaperNumbers, PaperWidths, PaperHeights, BinNames, BinNumbers;
+    // A real printer's papers and sources as its queue names them, by paper code and bin number,
+    // with the device resolution and colour ability; empty for the pseudo-entries.
+    std::map<int, TPrintMedia> Media;
+    std::map<int, AnsiString> Slots;
+    int Resolution = 0;
+    bool Color = true;
+    AnsiString Comment;
 
     // Index of the first paper with that code, or the last index (the custom paper).
     int PaperIndex(int code) const;

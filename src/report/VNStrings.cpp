@@ -59,6 +59,11 @@ const AnsiString& VNText(TVNText id) {
             "多工作表",
             "导出图片(&p)",
             "图片格式",
+            "所选打印机错误",
+            "没有安装打印机",
+            "虚拟打印机不能打印",
+            "警告",
+            "有一处或多处页边距设置了页面的可打印区域之外，是否自动调整页边距？",
         };
         static_assert(sizeof(utf8) / sizeof(utf8[0]) == std::size_t(TVNText::Count));
         std::array<AnsiString, std::size_t(TVNText::Count)> t;

@@ -58,6 +58,11 @@ enum class TVNText {
     MultiSheet, // "多工作表"
     ExportImages, // "导出图片(&p)"
     ImageFormatLabel, // "图片格式"
+    PrinterChangeError, // "所选打印机错误"
+    NoPrinter,          // "没有安装打印机" (a print with only the virtual printer)
+    VirtualCannotPrint, // "虚拟打印机不能打印"
+    WarningCaption,     // "警告"
+    MarginsOutside,     // the page setup's offer to move margins into the printable area
     Count
 };
 
