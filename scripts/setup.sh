@@ -20,6 +20,8 @@ PACKAGES=(
   libxlsxwriter-dev python3-xlrd python3-openpyxl python3-xlwt libreoffice-calc-nogui libgsf-bin
   # The text form of reports (vnreport dump / make).
   nlohmann-json3-dev
+  # Printing: a private CUPS scheduler with a PDF-writing queue and the cups-pdf printer.
+  cups printer-driver-cups-pdf cups-ipp-utils cups-bsd libcups2-dev
 )
 
 missing=()

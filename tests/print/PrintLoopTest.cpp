@@ -2,6 +2,7 @@
 // collation, odd and even pages, one spooler document per run of equal paper, OnEndPrintPage,
 // the chosen source reaching the job, PrintScale's whole-number factors, scaling onto another
 // paper, a refused job and Cancel.
+#include "BuiltPages.h"
 #include "MemoryPrintPlatform.h"
 
 #include "report/VNEMFPages.h"
@@ -15,38 +16,6 @@
 
 namespace {
 
-// Built pages "P1".."Pn", each with one memo; orientation(i) gives page i's orientation.
-struct TBuiltPages {
-    TVNReport Report;
-    explicit TBuiltPages(int n, const std::function<int(int)>& orientation = {}, int bin = -1) {
-        Report.ShowProgress = false;
-        TVNPage& design = Report.Pages.Add();
-        for (int i = 1; i <= n; ++i) {
-            const int o = orientation ? orientation(i) : 0;
-            design.PaperSize = 9;
-            design.Orientation = std::uint8_t(o);
-            design.PaperWidth = o ? 297000 : 210000;
-            design.PaperHeight = o ? 210000 : 297000;
-            design.Bin = bin;
-            TVNPreparedPage& rec = Report.EMFPages->AddPage(design);
-            VNSharedPrinter().FillPrinterMetrics(rec.Metrics);
-            TVNMemoView m;
-            m.Name = "M";
-            m.PlaceAt(100, 100, 200, 30);
-            m.Memo1 = {"P" + std::to_string(i)};
-            Report.EMFPages->WriteView(m);
-        }
-    }
-    TVNPrintOutcome Print(const AnsiString& pages = "", int copies = 1, bool collate = true, int selection = 0) {
-        TVNPrintOptions o;
-        o.PageList = pages;
-        o.Copies = copies;
-        o.Collate = collate;
-        o.Selection = selection;
-        return PrintBuiltReport(Report, o);
-    }
-};
-
 struct TQueue {
     TMemoryPrintPlatform Platform;
     TQueue() {
@@ -54,13 +23,6 @@ struct TQueue {
         Platform.Default = "vnfile";
     }
 };
-
-std::vector<std::string> Pages(std::initializer_list<int> numbers) {
-    std::vector<std::string> out;
-    for (int n : numbers)
-        out.push_back("P" + std::to_string(n));
-    return out;
-}
 
 } // namespace
 

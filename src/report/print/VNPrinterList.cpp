@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <string_view>
 
 namespace {
@@ -82,8 +83,15 @@ void LoadQueueInfo(TVNPrinterInfo& info) {
             info.Media[code] = m;
             info.PaperNames.push_back(m.Name.empty() ? m.Key : m.Name);
             info.PaperNumbers.push_back(IntToStr(code));
-            info.PaperWidths.push_back(IntToStr(m.Width));
-            info.PaperHeights.push_back(IntToStr(m.Height));
+            // Queues measure standard papers in points; such a paper keeps its standard size.
+            int w = m.Width, h = m.Height;
+            if (const int t = PaperTableIndexOf(code); t >= 0 && std::abs(PaperTableEntry(t).Width - w) <= 2 &&
+                                                       std::abs(PaperTableEntry(t).Height - h) <= 2) {
+                w = PaperTableEntry(t).Width;
+                h = PaperTableEntry(t).Height;
+            }
+            info.PaperWidths.push_back(IntToStr(w));
+            info.PaperHeights.push_back(IntToStr(h));
         }
         for (std::size_t i = 0; i < q.Slots.size(); ++i) {
             const int bin = BinNumberForSlot(q.Slots[i], int(i));
@@ -99,8 +107,13 @@ void LoadQueueInfo(TVNPrinterInfo& info) {
 } // namespace
 
 int PaperCodeForMedia(const TPrintMedia& media, int position) {
+    // A borderless variant is the same paper.
+    std::string_view key = media.Key;
+    const std::string_view borderless = "_borderless";
+    if (key.size() > borderless.size() && key.substr(key.size() - borderless.size()) == borderless)
+        key.remove_suffix(borderless.size());
     for (const TKnownMedia& k : KnownMedia)
-        if (SameKey(media.Key, k.Ppd) || (*k.Pwg && SameKey(media.Key, k.Pwg))) return k.Code;
+        if (SameKey(key, k.Ppd) || (*k.Pwg && SameKey(key, k.Pwg))) return k.Code;
     return 1000 + position;
 }
 

@@ -297,3 +297,28 @@ TVNPrintOutcome PrintBuiltReport(TVNReport& report, const TVNPrintOptions& optio
     report.taoda = false;
     return outcome;
 }
+
+bool ChangePrinter(TVNReport& report, int oldIndex, int newIndex) {
+    TVNPrinter& printer = VNSharedPrinter();
+    auto apply = [&](int index) {
+        printer.SetPrinterIndex(index);
+        report.PrinterName = printer.SelectedName();
+        printer.ForceNextPaper();
+        for (int i = 0; i < report.Pages.Count(); ++i) {
+            TVNPage& page = report.Pages[i];
+            page.ChangePaper(page.PaperSize, page.PaperWidth, page.PaperHeight, page.Orientation, page.Bin);
+        }
+    };
+    try {
+        apply(newIndex);
+        return true;
+    } catch (const std::exception&) {
+        VNShowMessage(VNText(TVNText::PrinterChangeError), VNText(TVNText::ErrorCaption), TVNMessageKind::Error);
+        try {
+            apply(oldIndex);
+        } catch (const std::exception&) {
+            // The old printer was working a moment ago; nothing more can be done here.
+        }
+        return false;
+    }
+}

@@ -40,3 +40,8 @@ std::vector<bool> ParsePageList(const AnsiString& text, int pageCount);
 // Prints the built pages (nothing when there are none or no printer is installed: the outcome
 // then says why). Never throws. Clears report.taoda at the end.
 TVNPrintOutcome PrintBuiltReport(TVNReport& report, const TVNPrintOptions& options);
+
+// Selects another printer for the report and lays every design page's paper out on it again.
+// On an error the old printer and its papers come back after the message "所选打印机错误";
+// the answer is then false.
+bool ChangePrinter(TVNReport& report, int oldIndex, int newIndex);
