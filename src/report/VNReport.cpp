@@ -16,6 +16,7 @@
 
 #include "VNBandView.h"
 #include "VNEMFPages.h"
+#include "print/VNReportSettings.h"
 #include "VNEngine.h"
 #include "VNStandardViews.h"
 #include "VNViewFactory.h"
@@ -287,7 +288,7 @@ bool TVNReport::LoadReportStream(TVNStream& s) {
         ShowLoadMessage(VNText(TVNText::UnsupportedFormat));
         return false;
     }
-    if (OnLoadReportSetting && SaveReportOptions.AutoLoadSaveSetting) OnLoadReportSetting(this);
+    if (SaveReportOptions.AutoLoadSaveSetting) LoadReportSetting(*this);
     return LoadMessage.empty();
 }
 
