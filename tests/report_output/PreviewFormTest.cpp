@@ -67,7 +67,8 @@ TEST(PreviewForm, ShowsTheToolBarAndFollowsPreviewButtons) {
         EXPECT_TRUE(form.ButtonShown(U(hint))) << hint;
     EXPECT_FALSE(form.ButtonShown(U("超级数据格式转换"))); // not in the default set
     EXPECT_FALSE(form.ButtonShown(U("修改报表")));         // no designer in this program
-    // Printing is not offered here yet: the buttons are there but disabled, never idle.
+    // No printer is installed here, so printing is disabled; page setup is not offered from the
+    // preview yet. Disabled, never idle.
     EXPECT_FALSE(form.Button(U("打印报表"))->isEnabled());
     EXPECT_FALSE(form.Button(U("页面设置"))->isEnabled());
     EXPECT_EQ(form.PageEdit()->text(), QStringLiteral("1"));

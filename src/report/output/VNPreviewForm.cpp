@@ -6,6 +6,8 @@
 #include "report/VNEngine.h"
 #include "report/VNReport.h"
 #include "report/export/VNExportFilter.h"
+#include "report/print/VNPrinterList.h"
+#include "VNPrintForm.h"
 
 #include "platform/Registry.h"
 #include "platform/qt/QtMessageService.h"
@@ -297,11 +299,12 @@ void TVNPreviewForm::BuildToolBar() {
     connect(Button(U("超级数据格式转换")), &QAction::triggered, this, [this] { SuperExportCommand(); });
     connect(Button(U("保存为excel格式文件")), &QAction::triggered, this, [this] { SaveToSpreadsheetCommand(); });
     connect(Button(U("关闭预览")), &QAction::triggered, this, [this] { close(); });
-    // Printing and page setup come from the printing layer; not offered until it is there.
-    for (const char* h : {"打印报表", "页面设置"}) {
-        Button(U(h))->setEnabled(false);
-        Button(U(h))->setToolTip(U(h));
-    }
+    // Printing needs an installed printer. Page setup (with the rebuild after it) is not offered
+    // from here yet: disabled rather than idle.
+    QAction* printButton = Button(U("打印报表"));
+    printButton->setEnabled(VNPrinterList().HasPrinters());
+    connect(printButton, &QAction::triggered, this, [this] { PrintCommand(false); });
+    Button(U("页面设置"))->setEnabled(false);
     // The designer is not part of this program: its command is never offered.
     Button(U("修改报表"))->setVisible(false);
 
@@ -317,6 +320,13 @@ void TVNPreviewForm::BuildToolBar() {
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_S), [this] { SaveCommand(); });
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_F), [this] { FindCommand(); });
     shortcut(QKeySequence(Qt::Key_F3), [this] { FindNextCommand(); });
+    // Printing by key only while the print button is enabled, shown or not.
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_P), [this] {
+        if (Button(U("打印报表"))->isEnabled()) PrintCommand(false);
+    });
+    shortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_P), [this] {
+        if (Button(U("打印报表"))->isEnabled()) PrintCommand(true);
+    });
 }
 
 void TVNPreviewForm::BuildPopup() {
@@ -346,7 +356,8 @@ void TVNPreviewForm::BuildPopup() {
     QAction* print = FPopup->addAction(U("打印..."));
     QAction* printPage = FPopup->addAction(U("打印当前页"));
     print->setObjectName(QStringLiteral("print")), printPage->setObjectName(QStringLiteral("printPage"));
-    print->setEnabled(false), printPage->setEnabled(false); // see the print button
+    connect(print, &QAction::triggered, this, [this] { PrintCommand(false); });
+    connect(printPage, &QAction::triggered, this, [this] { PrintCommand(true); });
     // Page editing needs the report designer, which this program does not have: no entries.
     connect(FPopup, &QMenu::aboutToShow, this, [this] {
         const int index = FZoomCombo->currentIndex();
@@ -434,6 +445,13 @@ void TVNPreviewForm::FindCommand() {
     if (dialog.exec() != QDialog::Accepted || dialog.Edit->text().isEmpty()) return;
     FPreview->Find(dialog.Edit->text(), dialog.Case->isChecked(), dialog.Whole->isChecked(),
                    dialog.FromFirst->isChecked());
+}
+
+void TVNPreviewForm::PrintCommand(bool currentPageOnly) {
+    const int page = FPreview->CurrentPage();
+    if (currentPageOnly) PrintCurrentPage(FReport, page);
+    else PrintBuiltReportDlg(FReport, page, this);
+    FPreview->Relayout(); // the pages were read for printing; show them again
 }
 
 void TVNPreviewForm::FindNextCommand() {

@@ -4,8 +4,8 @@
 // bar remember where they were in the engine's registry file; the last zoom and magnifier state
 // carry over to the next preview opened in the same process.
 //
-// Printing and page setup belong to the printing layer; until it offers its entry points here the
-// two buttons (and Ctrl+P, Ctrl+Alt+P and the popup's print entries) stay disabled.
+// Printing (button, popup entries, Ctrl+P, Ctrl+Alt+P) is offered when a printer is installed;
+// page setup from the preview is not offered yet and its button stays disabled.
 #pragma once
 
 #include "VNPreview.h"
@@ -56,6 +56,8 @@ public:
     // Commands (also reached through buttons, menu and keys).
     void FindCommand();
     void FindNextCommand();
+    // Prints with the print dialog, or the current page alone without it.
+    void PrintCommand(bool currentPageOnly);
     void OpenCommand();
     void SaveCommand();
     void SaveToSpreadsheetCommand();
