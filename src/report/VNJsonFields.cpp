@@ -2,6 +2,7 @@
 // the view's registry, plus the one table of stream fields that no property reaches.
 #include "VNJsonFields.h"
 
+#include "VNAddInViews.h"
 #include "VNBandView.h"
 #include "VNStandardViews.h"
 
@@ -502,6 +503,19 @@ std::vector<TStreamField> ViewStreamFields(TVNView& v) {
         Add(list, IntegerMember("Decimals", &TVNMoneyView::Decimals, std::numeric_limits<std::int32_t>::min(),
                                 std::numeric_limits<std::int32_t>::max()));
         Add(list, TextMember("CurrencySymbol", &TVNMoneyView::CurrencySymbol));
+    }
+    if (dynamic_cast<TVNDiagonalView*>(&v)) {
+        Add(list, ColorMember("LineColor", &TVNDiagonalView::LineColor));
+        Add(list, IntegerMember("LineWidth", &TVNDiagonalView::LineWidth, std::numeric_limits<std::int32_t>::min(),
+                                std::numeric_limits<std::int32_t>::max()));
+    }
+    if (dynamic_cast<TVNRoundRectView*>(&v)) {
+        Add(list, IntegerMember("CompleteFrame", &TVNRoundRectView::CompleteFrame, 0, U8));
+        Add(list, IntegerMember("ShadowWidth", &TVNRoundRectView::ShadowWidth, std::numeric_limits<std::int32_t>::min(),
+                                std::numeric_limits<std::int32_t>::max()));
+        Add(list, IntegerMember("RoundSize", &TVNRoundRectView::RoundSize, std::numeric_limits<std::int32_t>::min(),
+                                std::numeric_limits<std::int32_t>::max()));
+        Add(list, IntegerMember("RoundRect", &TVNRoundRectView::RoundRect, 0, U8));
     }
     if (dynamic_cast<TVNMemoView*>(&v))
         Add(list, IntegerMember("Adjust", &TVNMemoView::Adjust, std::numeric_limits<std::int32_t>::min(),

@@ -1,11 +1,15 @@
 // The fixed view kinds besides memo and band, as data models with their stream tails: picture,
-// subreport, line, aggregate memo, money grid and region. Drawing them is the view painters'
-// work; here they carry exactly what streams carry, so reports holding them load, copy and save
-// without loss.
+// subreport, line, aggregate memo, money grid and region, carrying exactly what streams carry so
+// that reports holding them load, copy and save without loss. Their drawing is in VNViewPaint.cpp
+// and VNMoneyPaint.cpp.
 #pragma once
 
 #include "VNMemoView.h"
 #include "VNPicture.h"
+
+#include "platform/Picture.h"
+
+#include <vector>
 
 class TVNPictureView : public TVNView {
 public:
@@ -15,6 +19,16 @@ public:
     std::uint8_t BlobType = 0;
     void ReadFromStream(TVNStream& s) override;
     void WriteToStream(TVNStream& s) override;
+    void Paint(ICanvas* canvas) override;
+    // Where the picture goes inside InnerRect (after ScaleForPaint) by the Stretched, Center and
+    // KeepAspect flags, for a picture of the given natural size.
+    TRect PictureTarget(int pictureWidth, int pictureHeight) const;
+
+private:
+    // The drawable picture, decoded once per content.
+    const TPicture& Decoded();
+    TVNPicture FDecodedFrom;
+    TPicture FDecoded;
 };
 
 class TVNSubReportView : public TVNView {
@@ -23,6 +37,7 @@ public:
     const char* ClassName() const override { return "TVNSubReportView"; }
     std::int32_t SubPage = 0;
     void RegisterProperties() override { RegisterViewProperties(false); }
+    void Paint(ICanvas* canvas) override;
     void ReadFromStream(TVNStream& s) override;
     void WriteToStream(TVNStream& s) override;
 };
@@ -32,6 +47,7 @@ public:
     TVNLineView();
     const char* ClassName() const override { return "TVNLineView"; }
     int MinLineHeight() override { return 1; }
+    void Paint(ICanvas* canvas) override;
 };
 
 enum TVNDBCalcType : std::uint8_t { vndcSum, vndcCount, vndcAvg, vndcMax, vndcMin, vndcUser };
@@ -57,6 +73,10 @@ public:
     AnsiString CurrencySymbol;
     void ReadFromStream(TVNStream& s) override;
     void WriteToStream(TVNStream& s) override;
+    void Paint(ICanvas* canvas) override;
+    // What each cell shows, leftmost first: a digit, the currency symbol, "*" when the value does
+    // not fit, or empty. The point takes no cell.
+    std::vector<AnsiString> CellTexts(const AnsiString& text) const;
 };
 
 class TVNRegionView : public TVNView {

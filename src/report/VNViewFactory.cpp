@@ -1,6 +1,7 @@
 // The view factory and the add-in registry.
 #include "VNViewFactory.h"
 
+#include "VNAddInViews.h"
 #include "VNBandView.h"
 #include "VNReport.h"
 #include "VNStandardViews.h"
@@ -9,7 +10,7 @@
 #include <vector>
 
 static std::vector<TVNAddInObjectInfo>& AddIns() {
-    static std::vector<TVNAddInObjectInfo> list;
+    static std::vector<TVNAddInObjectInfo> list = BuiltInAddInViews();
     return list;
 }
 

@@ -1,0 +1,226 @@
+// Drawing of the picture, line, subreport, shape and check box views.
+//
+// Every painter works in target pixels: ScaleForPaint turns the view's report geometry into the
+// target's (and fills InnerRect), UnscaleAfterPaint gives the model its own geometry back, so a
+// decoded page can be drawn any number of times at any zoom.
+#include "VNAddInViews.h"
+#include "VNEngine.h"
+#include "VNStandardViews.h"
+
+#include "platform/Canvas.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr std::uint16_t flPictureCenter = 0x0002, flPictureKeepAspect = 0x0004, flPictureTransparent = 0x0008;
+
+int RoundPx(double v) {
+    return ClampToInt(std::int64_t(std::llround(v)));
+}
+
+TFontSpec DesignCaptionFont() {
+    TFontSpec f;
+    f.Name = CP936("宋体");
+    f.Size = 9;
+    f.Charset = GB2312_CHARSET;
+    return f;
+}
+
+} // namespace
+
+// ---- picture ------------------------------------------------------------------------------------
+
+const TPicture& TVNPictureView::Decoded() {
+    if (FDecodedFrom == Picture) return FDecoded;
+    FDecodedFrom = Picture;
+    FDecoded = TPicture();
+    if (Picture.Empty()) return FDecoded;
+    try {
+        switch (Picture.Kind) {
+        case pkBitmap: FDecoded = TPicture::LoadBmp(Picture.Data); break;
+        case pkJPEG: FDecoded = TPicture::LoadJpeg(Picture.Data); break;
+        case pkMetafile: FDecoded = TPicture::LoadMetafile(Picture.Data, Width, Height); break;
+        case pkIcon: FDecoded = TPicture::LoadIcon(Picture.Data); break;
+        default: FDecoded = TPicture::Load(Picture.Data); break;
+        }
+    } catch (const EPictureError&) {
+        // An unreadable picture shows as an empty one.
+    }
+    return FDecoded;
+}
+
+TRect TVNPictureView::PictureTarget(int pw, int ph) const {
+    const TRect& in = InnerRect;
+    const bool center = Flags & flPictureCenter;
+    int w, h;
+    if (Stretched()) {
+        w = in.Width();
+        h = in.Height();
+        if ((Flags & flPictureKeepAspect) && pw > 0 && ph > 0) {
+            const double kx = double(w) / pw, ky = double(h) / ph;
+            if (kx >= ky)
+                w = RoundPx(pw * ky);
+            else
+                h = RoundPx(ph * kx);
+        }
+    } else {
+        w = RoundPx(pw * PaintScaleX);
+        h = RoundPx(ph * PaintScaleY);
+    }
+    int l = in.Left, t = in.Top;
+    if (center) {
+        l = in.Left + (in.Width() - w) / 2;
+        t = in.Top + (in.Height() - h) / 2;
+    }
+    return TRect{l, t, l + w, t + h};
+}
+
+void TVNPictureView::Paint(ICanvas* canvas) {
+    Canvas = canvas;
+    if (!canvas) return;
+    ApplyBandAlign();
+    ScaleForPaint();
+    const TPicture& picture = Decoded();
+    FillBackground();
+    if (picture.IsEmpty()) {
+        if (!RunMode) {
+            canvas->SetFont(DesignCaptionFont());
+            canvas->TextRect(InnerRect, InnerRect.Left + 2, InnerRect.Top + 2, CP936("[图片]"));
+        }
+    } else if (!ExportMode) {
+        const TRect target = PictureTarget(picture.Width(), picture.Height());
+        canvas->PushClipRect(InnerRect);
+        canvas->DrawPicture(target, picture,
+                            (Flags & flPictureTransparent) ? TPictureCopyMode::And : TPictureCopyMode::Copy);
+        canvas->PopClipRect();
+    }
+    PaintFrame();
+    UnscaleAfterPaint();
+}
+
+// ---- line ---------------------------------------------------------------------------------------
+
+void TVNLineView::Paint(ICanvas* canvas) {
+    Canvas = canvas;
+    if (!canvas) return;
+    ApplyBandAlign();
+    // A line is one frame side: the top one when it is wider than high, else the left one.
+    const std::int32_t keepW = Width, keepH = Height;
+    const TVNFrameLine keep[4] = {LeftFrame, TopFrame, RightFrame, BottomFrame};
+    if (Height < Width) {
+        Height = 0;
+        TopFrame.Visible = 1;
+        LeftFrame.Visible = 0;
+    } else {
+        Width = 0;
+        LeftFrame.Visible = 1;
+        TopFrame.Visible = 0;
+    }
+    RightFrame.Visible = BottomFrame.Visible = 0;
+    ScaleForPaint();
+    PaintFrame();
+    UnscaleAfterPaint();
+    Width = keepW;
+    Height = keepH;
+    for (int i = 0; i < 4; ++i)
+        Frames()[i] = keep[i];
+}
+
+// ---- subreport ----------------------------------------------------------------------------------
+
+void TVNSubReportView::Paint(ICanvas* canvas) {
+    Canvas = canvas;
+    // Only the designer shows the view itself; a built page holds the subreport's own views.
+    if (!canvas || RunMode) return;
+    ScaleForPaint();
+    TPen pen;
+    canvas->SetPen(pen);
+    TBrush white;
+    canvas->SetBrush(white);
+    canvas->Rectangle(TRect{Left, Top, Left + Width + 1, Top + Height + 1});
+    canvas->SetFont(DesignCaptionFont());
+    canvas->TextRect(TRect{Left, Top, Left + Width, Top + Height}, Left + 2, Top + 2, Name);
+    UnscaleAfterPaint();
+}
+
+// ---- shape --------------------------------------------------------------------------------------
+
+void TVNShapeView::Paint(ICanvas* canvas) {
+    Canvas = canvas;
+    if (!canvas) return;
+    ApplyBandAlign();
+    const TVNFrameLine keep[4] = {LeftFrame, TopFrame, RightFrame, BottomFrame};
+    const TColor keepFill = FillColor;
+    const double savedWidth = TopFrame.Width;
+    for (int i = 0; i < 4; ++i)
+        Frames()[i].Visible = 1;
+    FillColor = clNone; // the background is filled as if the view had no fill of its own
+    ScaleForPaint();
+    FillBackground();
+    FillColor = keepFill;
+    TPen pen;
+    pen.Width = std::max(1, RoundPx(keep[1].Visible ? TopFrame.Width : savedWidth * PaintScaleX));
+    pen.Color = TopFrame.Color;
+    pen.Style = (TopFrame.Style & ~fsDoubleLine) <= 6 ? TPenStyle(TopFrame.Style & ~fsDoubleLine) : TPenStyle::Solid;
+    canvas->SetPen(pen);
+    TBrush brush;
+    brush.Style = FillColor == clNone ? TBrushStyle::Clear : TBrushStyle::Solid;
+    brush.Color = FillColor == clNone ? clWhite : FillColor;
+    canvas->SetBrush(brush);
+    const int l = Left, t = Top, r = Left + Width, b = Top + Height;
+    const int side = std::min(Width, Height);
+    auto line = [&](int x1, int y1, int x2, int y2) {
+        canvas->MoveTo(x1, y1);
+        canvas->LineTo(x2, y2);
+    };
+    switch (Shape) {
+    case skRectangle: canvas->Rectangle(TRect{l, t, r + 1, b + 1}); break;
+    case skRoundRectangle: canvas->RoundRect(TRect{l, t, r + 1, b + 1}, side / 4, side / 4); break;
+    case skEllipse: canvas->Ellipse(TRect{l, t, r + 1, b + 1}); break;
+    case skTriangle: canvas->Polygon({{l, b}, {l + Width / 2, t}, {r, b}}); break;
+    case skDiagonal1: line(l, b, r, t); break;
+    case skDiagonal2: line(l, t, r, b); break;
+    case skSquare: canvas->Rectangle(TRect{l, t, l + side + 1, t + side + 1}); break;
+    case skRoundSquare: canvas->RoundRect(TRect{l, t, l + side + 1, t + side + 1}, side / 4, side / 4); break;
+    case skCircle: canvas->Ellipse(TRect{l, t, l + side + 1, t + side + 1}); break;
+    case skHorzMiddle: line(l, t + Height / 2, r, t + Height / 2); break;
+    case skLeftRightEdges:
+        line(l, t, l, b);
+        line(r, t, r, b);
+        break;
+    case skTopBottomEdges:
+        line(l, t, r, t);
+        line(l, b, r, b);
+        break;
+    case skVertMiddle: line(l + Width / 2, t, l + Width / 2, b); break;
+    default: break;
+    }
+    UnscaleAfterPaint();
+    for (int i = 0; i < 4; ++i)
+        Frames()[i] = keep[i];
+}
+
+// ---- check box ----------------------------------------------------------------------------------
+
+void TVNCheckBoxView::Paint(ICanvas* canvas) {
+    Canvas = canvas;
+    if (!canvas) return;
+    ApplyBandAlign();
+    ScaleForPaint();
+    FillBackground();
+    PaintFrame();
+    if (Checked() && !ExportMode) {
+        TFontSpec font;
+        font.Name = "Wingdings";
+        font.Charset = SYMBOL_CHARSET;
+        font.Height = Height;
+        font.Color = CheckColor;
+        canvas->SetFont(font);
+        const std::string mark(1, char(CheckStyle == csCheck ? 0xFC : 0xFB));
+        const int x = Left + (Width - canvas->TextWidth(mark)) / 2;
+        canvas->TextRect(TRect{Left, Top, Left + Width + 1, Top + Height + 1}, x, Top, mark);
+    }
+    UnscaleAfterPaint();
+}
