@@ -12,11 +12,9 @@
 #include "report/expr/VNDataset.h"
 
 #include "platform/MemDataSet.h"
-#include "platform/qt/QtCanvas.h"
+#include "report/output/VNQtMeasureCanvas.h"
 
 #include <QGuiApplication>
-#include <QImage>
-#include <QPainter>
 
 #include <sys/resource.h>
 
@@ -27,18 +25,14 @@ namespace bench {
 
 struct TQtMeasuring {
     QGuiApplication* App;
-    QImage Image{10, 10, QImage::Format_RGB32};
-    QPainter Painter;
-    TQtCanvas* Canvas;
+    TVNQtMeasureCanvasScope* Measure;
     TQtMeasuring() {
         if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         static int argc = 1;
         static char name[] = "bench";
         static char* argv[] = {name, nullptr};
         App = new QGuiApplication(argc, argv);
-        Painter.begin(&Image);
-        Canvas = new TQtCanvas(&Painter, 96, 96);
-        SetVNMeasureCanvas(Canvas);
+        Measure = new TVNQtMeasureCanvasScope(96);
     }
 };
 

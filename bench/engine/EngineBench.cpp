@@ -19,11 +19,8 @@
 
 #include "platform/MemDataSet.h"
 #include "platform/MessageService.h"
-#include "platform/qt/QtCanvas.h"
 
 #include <QGuiApplication>
-#include <QImage>
-#include <QPainter>
 
 #include <benchmark/benchmark.h>
 

@@ -8,10 +8,11 @@
 //                                             over two thousand names, excluded
 // The form runs on the demo server's large sheet, shown offscreen at 1000 x 700.
 #include "BenchSupport.h"
-#include "module/AdvDBGridQx.h"
+#include "controls/AdvDBGridQx.h"
 #include "module/GusvakModule.h"
 #include "module/UnitCondition.h"
 #include "module/UnitGusvak.h"
+#include "module/GridFilterDialog.h"
 #include "module/UnitQuerySet.h"
 #include "platform/MessageService.h"
 
@@ -61,7 +62,7 @@ void RunFilter(benchmark::State& state, const TLogicList& lines) {
         };
         int shown = 0;
         for (auto _ : state) {
-            form->dgdView->FilterDialog(Utf8ToAnsi("盘点损益表"), false, confirm);
+            FilterDialog(*form->dgdView, Utf8ToAnsi("盘点损益表"), false, confirm);
             form->ShowLineCount();
             form->dgdView->repaint();
             QCoreApplication::processEvents();

@@ -7,7 +7,7 @@
 //                          footer recomputed for the 10,000-line sheet (target: median <= 400 ms).
 #include "host/CallCommand.h"
 #include "BenchSupport.h"
-#include "module/AdvDBGridQx.h"
+#include "controls/AdvDBGridQx.h"
 #include "module/GusvakModule.h"
 #include "module/SheetFields.h"
 #include "module/UnitGusvak.h"

@@ -2,7 +2,7 @@
 // set parses it and re-filters. The target for apply plus repaint is 100 ms median; the grid's
 // repaint reads only the visible rows, so the apply measured here is the part that grows with
 // the sheet.
-#include "module/FilterTextBuilder.h"
+#include "controls/FilterTextBuilder.h"
 
 #include <benchmark/benchmark.h>
 

@@ -19,7 +19,7 @@ TFrmHint::TFrmHint() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt:
     setFixedSize(332, 87);
     PaintFormColor(*this);
 
-    Label = new QLabel(QStr(CP936("正在统计，请稍候...")), this);
+    Label = new QLabel(AnsiToQString(CP936("正在统计，请稍候...")), this);
     Label->setFont(ModuleFont("宋体", 14));
     Label->adjustSize();
 

@@ -1,6 +1,8 @@
 // The grid's filter operation. See GridFilterDialog.h.
 #include "GridFilterDialog.h"
 
+#include "controls/AdvDBGridQx.h"
+
 #include "UnitQuerySet.h"
 #include "platform/MessageService.h"
 
@@ -53,4 +55,10 @@ bool FilterDialog(QWidget* owner, TMemDataSet& dataSet, TLogicList& filterStore,
         Messages().Error(e.what());
         return false;
     }
+}
+
+bool FilterDialog(TAdvCustomDBGridQx& grid, const AnsiString& title, bool visibleOnly, const TQuerySetRunner& run) {
+    const std::shared_ptr<TMemDataSet> dataSet = grid.DataSet();
+    if (!dataSet) return false;
+    return FilterDialog(&grid, *dataSet, grid.FilterStore(), title, visibleOnly, run);
 }

@@ -7,11 +7,12 @@
 // "错误") and the result is false.
 #pragma once
 
-#include "FilterTextBuilder.h"
+#include "controls/FilterTextBuilder.h"
 
 #include <functional>
 
 class QWidget;
+class TAdvCustomDBGridQx;
 class TFrmQuerySet;
 
 // Shows the dialog modally and returns its result (QDialog::Accepted or Rejected). Tests replace
@@ -22,3 +23,8 @@ using TQuerySetRunner = std::function<int(TFrmQuerySet&)>;
 // `visibleOnly` lists only the visible fields.
 bool FilterDialog(QWidget* owner, TMemDataSet& dataSet, TLogicList& filterStore, const AnsiString& title,
                   bool visibleOnly, const TQuerySetRunner& run = {});
+
+// The same over a data grid: its linked data set and the filter store the grid keeps. False
+// without a data set (nothing to list or to filter).
+bool FilterDialog(TAdvCustomDBGridQx& grid, const AnsiString& title, bool visibleOnly,
+                  const TQuerySetRunner& run = {});

@@ -1,12 +1,10 @@
-// Text at the module's Qt edge: CP936 data to the UTF-16 of widgets and back, and the classic
-// colour values (red in the low byte) as Qt colours, and the module's form colour and fonts.
-//
-// Grid cells are converted on every paint, so pure ASCII text (all numbers, most codes) takes a
-// direct path without a code page conversion.
+// The module's Qt edge: the classic colour values (red in the low byte) as Qt colours, and the
+// module's form colour and fonts. Text crosses with AnsiToQString/QStringToAnsi (QtText.h).
 #pragma once
 
 #include "platform/AnsiString.h"
 #include "platform/qt/QtCanvas.h"
+#include "platform/qt/QtText.h"
 
 #include <QColor>
 #include <QFont>
@@ -15,23 +13,6 @@
 #include <QWidget>
 
 #include <cstdint>
-
-inline QString QStr(const AnsiString& text) {
-    bool ascii = true;
-    for (unsigned char c : text)
-        if (c >= 0x80) {
-            ascii = false;
-            break;
-        }
-    if (ascii) return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-    const std::u16string wide = AnsiToUtf16(text);
-    return QString(reinterpret_cast<const QChar*>(wide.data()), static_cast<qsizetype>(wide.size()));
-}
-
-inline AnsiString AStr(const QString& text) {
-    return Utf16ToAnsi(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                           static_cast<std::size_t>(text.size())));
-}
 
 // A colour value of the classic form 0x00BBGGRR.
 inline QColor ColorOf(std::uint32_t value) {

@@ -46,7 +46,7 @@ TRopInst::TRopInst(const TRopWin& source, QWidget* parent)
 
     QStringList lines;
     for (const AnsiString& line : source.Lines)
-        lines << QStr(line);
+        lines << AnsiToQString(line);
     FText = lines.join(QLatin1Char('\n'));
     const QFontMetrics metrics(FFont);
     FTextSize =

@@ -3,7 +3,7 @@
 // by the line data set, its rounded print copy and the grid's columns.
 #pragma once
 
-#include "GridColumn.h"
+#include "controls/GridColumn.h"
 #include "platform/AnsiString.h"
 #include "platform/MemDataSet.h"
 

@@ -1,5 +1,7 @@
 // The column chooser. See UnitChooseDBFields.h.
 #include "UnitChooseDBFields.h"
+
+#include "controls/AdvDBGridQx.h"
 #include "ButtonKeys.h"
 
 #include "ModuleText.h"
@@ -21,7 +23,7 @@ TFrmChooseDBFields::TFrmChooseDBFields(QWidget* parent, const std::vector<TChoos
 
     ltvChoose = new QListWidget(this);
     for (const TChooseColumn& column : columns) {
-        auto* item = new QListWidgetItem(QStr(column.Caption), ltvChoose);
+        auto* item = new QListWidgetItem(AnsiToQString(column.Caption), ltvChoose);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
         item->setCheckState(column.Visible ? Qt::Checked : Qt::Unchecked);
     }
@@ -98,4 +100,14 @@ int ChooseColumns(QWidget* owner, const std::vector<TChooseColumn>& columns, int
                   const TApplyColumnVisibility& apply, const TChooserRunner& run) {
     TFrmChooseDBFields dialog(owner, columns, frozenCols, apply);
     return run ? run(dialog) : dialog.exec();
+}
+
+void ChooseColumns(TAdvCustomDBGridQx& grid) {
+    std::vector<TChooseColumn> entries;
+    entries.reserve(std::size_t(grid.ColumnCount()));
+    for (int c = 0; c < grid.ColumnCount(); ++c)
+        entries.push_back(TChooseColumn{grid.ColumnCaption(c), grid.ColumnVisible(c)});
+    ChooseColumns(&grid, entries, grid.FrozenCols(), [&grid](int index, bool visible) {
+        if (index >= 0 && index < grid.ColumnCount()) grid.SetColumnVisible(index, visible);
+    });
 }

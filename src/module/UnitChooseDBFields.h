@@ -53,3 +53,8 @@ private:
 using TChooserRunner = std::function<int(TFrmChooseDBFields&)>;
 int ChooseColumns(QWidget* owner, const std::vector<TChooseColumn>& columns, int frozenCols,
                   const TApplyColumnVisibility& apply, const TChooserRunner& run = {});
+
+// The chooser over a data grid: one item per column (its caption, checked when visible); OK sets
+// every column's visibility, never leaving fewer visible columns than frozen ones + 1.
+class TAdvCustomDBGridQx;
+void ChooseColumns(TAdvCustomDBGridQx& grid);

@@ -32,7 +32,7 @@ QLabel* MakeLabel(QWidget* parent, const char* utf8, int x, int y) {
 
 TFrmCondition::TFrmCondition() : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName("FrmCondition");
-    setWindowTitle(QStr(CP936("盘点损益表条件")));
+    setWindowTitle(AnsiToQString(CP936("盘点损益表条件")));
     setFixedSize(265, 113);
     setFont(ModuleFont("宋体", 12));
     PaintFormColor(*this);
@@ -58,10 +58,10 @@ TFrmCondition::TFrmCondition() : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixe
     dtpMnrq->setGeometry(70, 72, 120, 21);
     dtpMnrq->setEnabled(false);
 
-    btnOK = new QPushButton(QStr(CP936("确  定")), this);
+    btnOK = new QPushButton(AnsiToQString(CP936("确  定")), this);
     btnOK->setObjectName("btnOK");
     btnOK->setGeometry(198, 8, 60, 25);
-    BtnCancel = new QPushButton(QStr(CP936("取  消")), this);
+    BtnCancel = new QPushButton(AnsiToQString(CP936("取  消")), this);
     BtnCancel->setObjectName("BtnCancel");
     BtnCancel->setGeometry(198, 40, 60, 25);
     btnOK->setAutoDefault(false);
@@ -95,7 +95,7 @@ void TFrmCondition::FillRemarks() {
     const TField* field = rows->FindField("f_Bz");
     if (!field) return;
     for (rows->First(); !rows->Eof(); rows->Next())
-        cmbBz->addItem(QStr(field->AsString()));
+        cmbBz->addItem(AnsiToQString(field->AsString()));
     cmbBz->setCurrentIndex(-1);
     cmbBz->setEditText(QString());
 }
@@ -125,7 +125,7 @@ void TFrmCondition::RunDjhLookup() {
     // While the look-up runs, the edit losing the focus to the list or to btnOK is not a leave.
     FInLookup = true;
     try {
-        FOrvane->PdDjhLookup(Trim(AStr(edtDjh->text())), Trim(AStr(cmbBz->currentText())), FContext.dybm,
+        FOrvane->PdDjhLookup(Trim(QStringToAnsi(edtDjh->text())), Trim(QStringToAnsi(cmbBz->currentText())), FContext.dybm,
                              AnsiString(), edtDjh, btnOK);
         // The list, when shown, takes the user's choice in this same event loop.
         while (self && FOrvane->LookupListVisible())
@@ -137,16 +137,16 @@ void TFrmCondition::RunDjhLookup() {
     if (!self) return;
     FInLookup = false;
     Djh = FOrvane->PdDjhResult();
-    edtDjh->setText(QStr(Djh));
+    edtDjh->setText(AnsiToQString(Djh));
 }
 
 void TFrmCondition::DjhExit() {
     Djh = FOrvane->PdDjhResult();
-    edtDjh->setText(QStr(Djh));
+    edtDjh->setText(AnsiToQString(Djh));
 }
 
 void TFrmCondition::btnOKClick() {
-    const AnsiString date = AStr(dtpMnrq->date().toString(QStringLiteral("yyyyMMdd")));
+    const AnsiString date = QStringToAnsi(dtpMnrq->date().toString(QStringLiteral("yyyyMMdd")));
     if (Djh.empty()) {
         Messages().ShowMessage(CP936("请先确定单据号"), InformationCaption(), TMsgIcon::None,
                                TMsgButtons::OK);

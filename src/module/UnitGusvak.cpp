@@ -2,10 +2,12 @@
 #include "UnitGusvak.h"
 
 #include "FrmHint.h"
+#include "GridFilterDialog.h"
 #include "GusvakModule.h"
 #include "ModuleText.h"
 #include "SheetFields.h"
 #include "UnitCondition.h"
+#include "UnitChooseDBFields.h"
 #include "framework/SharedRoutines.h"
 #include "platform/MessageService.h"
 
@@ -36,7 +38,7 @@ AnsiString FieldText(const TMemDataSet& rows, const char* name) {
 
 TFrmGusvak::TFrmGusvak(QWidget* owner) : TFrmBase(owner) {
     setObjectName("FrmGusvak");
-    setWindowTitle(QStr(CP936("盘点损益表")));
+    setWindowTitle(AnsiToQString(CP936("盘点损益表")));
     resize(696, 480);
     setFont(ModuleFont("宋体", 12));
     PaintFormColor(*this);
@@ -203,7 +205,7 @@ void TFrmGusvak::FormCreate() {
     dgdView->LoadLayout(LayoutFile, LayoutSection, "");
     // 5: the simulated date is the server's current date.
     const AnsiString& today = FContext.CurrentDate;
-    const QDate date = QDate::fromString(QStr(today.substr(0, 4) + "-" +
+    const QDate date = QDate::fromString(AnsiToQString(today.substr(0, 4) + "-" +
                                               today.substr(4 < today.size() ? 4 : today.size(), 2) + "-" +
                                               today.substr(6 < today.size() ? 6 : today.size(), 2)),
                                          QStringLiteral("yyyy-M-d"));
@@ -218,7 +220,7 @@ void TFrmGusvak::FormCreate() {
         if (FReportList && FReportList->Active() && !FReportList->IsEmpty()) {
             haveTemplates = true;
             for (FReportList->First(); !FReportList->Eof(); FReportList->Next())
-                cmbPrint->addItem(QStr(FieldText(*FReportList, "f_reportname")));
+                cmbPrint->addItem(AnsiToQString(FieldText(*FReportList, "f_reportname")));
             FReportList->First();
         }
     }
@@ -271,20 +273,20 @@ void TFrmGusvak::RunSearch(const AnsiString& djh, const AnsiString& mnrq) {
     if (!call(ServerFunction::SheetHeader, header)) return;
     const std::shared_ptr<TMemDataSet> head = VariantToRecordset(header);
     head->First();
-    edtDjh->setText(QStr(djh));
-    edtBz->setText(QStr(FieldText(*head, "f_Bz")));
-    edtBmbm->setText(QStr(FieldText(*head, "f_Bmbm")));
-    edtBmmc->setText(QStr(FieldText(*head, "f_Bmmc")));
-    edtCkbm->setText(QStr(FieldText(*head, "f_Ckbm")));
-    edtCkmc->setText(QStr(FieldText(*head, "f_Ckmc")));
-    edtZdrbm->setText(QStr(FieldText(*head, "f_Zdrbm")));
-    edtZdrmc->setText(QStr(FieldText(*head, "f_Zdrmc")));
-    edtZdrq->setText(QStr(FieldText(*head, "f_Zdrq")));
-    edtMnrq->setText(QStr(mnrq));
-    FPdrq = AStr(edtDjh->text()).substr(0, 8);
+    edtDjh->setText(AnsiToQString(djh));
+    edtBz->setText(AnsiToQString(FieldText(*head, "f_Bz")));
+    edtBmbm->setText(AnsiToQString(FieldText(*head, "f_Bmbm")));
+    edtBmmc->setText(AnsiToQString(FieldText(*head, "f_Bmmc")));
+    edtCkbm->setText(AnsiToQString(FieldText(*head, "f_Ckbm")));
+    edtCkmc->setText(AnsiToQString(FieldText(*head, "f_Ckmc")));
+    edtZdrbm->setText(AnsiToQString(FieldText(*head, "f_Zdrbm")));
+    edtZdrmc->setText(AnsiToQString(FieldText(*head, "f_Zdrmc")));
+    edtZdrq->setText(AnsiToQString(FieldText(*head, "f_Zdrq")));
+    edtMnrq->setText(AnsiToQString(mnrq));
+    FPdrq = QStringToAnsi(edtDjh->text()).substr(0, 8);
 
-    Value lines = Value::String(AStr(edtDjh->text()) + "\t" + FPdrq + "\t" + AStr(edtMnrq->text()) + "\t" +
-                                AStr(edtCkbm->text()));
+    Value lines = Value::String(QStringToAnsi(edtDjh->text()) + "\t" + FPdrq + "\t" + QStringToAnsi(edtMnrq->text()) + "\t" +
+                                QStringToAnsi(edtCkbm->text()));
     if (!call(ServerFunction::SheetLines, lines)) return;
     const std::shared_ptr<TMemDataSet> rows = VariantToRecordset(lines);
     hint.Close();
@@ -328,7 +330,7 @@ void TFrmGusvak::tbnZsyClick() {
     ICoorDisp* server = GusvakModule::MainServer.Get();
     if (!server) return;
     Value flag;
-    const AnsiString djh = AStr(edtDjh->text());
+    const AnsiString djh = QStringToAnsi(edtDjh->text());
     if (server->OpenQuery("Select f_Jzbz From tbDlpdzb Where f_Djh = '" + QuotedSql(Trim(djh)) + "' ",
                           flag)) {
         const std::shared_ptr<TMemDataSet> rows = VariantToRecordset(flag);
@@ -393,14 +395,14 @@ void TFrmGusvak::rdoMubanClick() {
 }
 
 void TFrmGusvak::tbnChooseClick() {
-    dgdView->ChooseColumns();
+    ChooseColumns(*dgdView);
     // Saved whatever the chooser's answer, so the file always holds the grid as it stands (also
     // widths dragged before a cancelled chooser).
     dgdView->SaveLayout(LayoutFile, LayoutSection, "");
 }
 
 void TFrmGusvak::tbnFilterClick() {
-    dgdView->FilterDialog(CP936("盘点损益表"), false);
+    FilterDialog(*dgdView, CP936("盘点损益表"), false);
     // Recounted whatever the result: a filter the data set refused leaves every line showing.
     ShowLineCount();
 }

@@ -8,7 +8,7 @@
 // succeed. Every command runs under the module's guard, so an error reaches the user.
 #pragma once
 
-#include "AdvDBGridQx.h"
+#include "controls/AdvDBGridQx.h"
 #include "FrmBase.h"
 #include "RopWin.h"
 #include "framework/UnitOrvaneClass.h"

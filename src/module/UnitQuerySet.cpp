@@ -42,10 +42,10 @@ TFrmQuerySet::TFrmQuerySet(QWidget* parent, TMemDataSet& dataSet, bool visibleOn
     BuildControls();
     for (int i = 0; i < FDataSet.FieldCount(); ++i) {
         const TField& field = FDataSet.Fields(i);
-        if (!FVisibleOnly || field.Visible) cbxField->addItem(QStr(field.Label()));
+        if (!FVisibleOnly || field.Visible) cbxField->addItem(AnsiToQString(field.Label()));
     }
     for (const AnsiString& factor : FilterFactors())
-        cbxFactor->addItem(QStr(factor));
+        cbxFactor->addItem(AnsiToQString(factor));
     // Choosing another field starts a new value.
     connect(cbxField, &QComboBox::currentIndexChanged, editValue, &QLineEdit::clear);
 }
@@ -149,7 +149,7 @@ void TFrmQuerySet::BuildControls() {
 }
 
 void TFrmQuerySet::SetTitle(const AnsiString& title) {
-    gbxGoodsInfo->setTitle(QStr(title));
+    gbxGoodsInfo->setTitle(AnsiToQString(title));
 }
 
 void TFrmQuerySet::SetLogic(const TLogicList& lines) {
@@ -178,12 +178,12 @@ void TFrmQuerySet::ShowLogic(int select) {
     for (const TLogicLine& line : FLogic) {
         auto* item = new QTreeWidgetItem(lvwLogic);
         if (line.Kind == TLogicKind::Condition) {
-            item->setText(0, QStr(line.Field));
-            item->setText(1, QStr(line.Factor));
-            item->setText(2, QStr(line.Value));
+            item->setText(0, AnsiToQString(line.Field));
+            item->setText(1, AnsiToQString(line.Factor));
+            item->setText(2, AnsiToQString(line.Value));
             item->setIcon(0, conditionIcon);
         } else {
-            item->setText(3, QStr(line.Relation));
+            item->setText(3, AnsiToQString(line.Relation));
             item->setIcon(0, relationIcon);
         }
     }
@@ -191,19 +191,19 @@ void TFrmQuerySet::ShowLogic(int select) {
 }
 
 AnsiString TFrmQuerySet::CurrentField() const {
-    return AStr(cbxField->currentText());
+    return QStringToAnsi(cbxField->currentText());
 }
 
 AnsiString TFrmQuerySet::CurrentFactor() const {
-    return AStr(cbxFactor->currentText());
+    return QStringToAnsi(cbxFactor->currentText());
 }
 
 AnsiString TFrmQuerySet::CurrentValue() const {
-    return AStr(editValue->text());
+    return QStringToAnsi(editValue->text());
 }
 
 AnsiString TFrmQuerySet::SQLText() const {
-    return AStr(memSQL->toPlainText());
+    return QStringToAnsi(memSQL->toPlainText());
 }
 
 void TFrmQuerySet::AddLogic() {
@@ -236,9 +236,9 @@ void TFrmQuerySet::AddLogic() {
 
 void TFrmQuerySet::LoadEditors(const TLogicLine& line) {
     // The field first: choosing it empties the value.
-    cbxField->setCurrentIndex(cbxField->findText(QStr(line.Field)));
-    cbxFactor->setCurrentIndex(cbxFactor->findText(QStr(line.Factor)));
-    editValue->setText(QStr(line.Value));
+    cbxField->setCurrentIndex(cbxField->findText(AnsiToQString(line.Field)));
+    cbxFactor->setCurrentIndex(cbxFactor->findText(AnsiToQString(line.Factor)));
+    editValue->setText(AnsiToQString(line.Value));
 }
 
 void TFrmQuerySet::ModifyOK() {
@@ -281,7 +281,7 @@ void TFrmQuerySet::BuildSQL() {
     const TFilterBuild build = BuildFilterText(FLogic, FDataSet);
     FExclusionCondition = build.ExclusionCondition;
     FExclusionField = build.ExclusionField;
-    memSQL->setPlainText(QStr(build.Text));
+    memSQL->setPlainText(AnsiToQString(build.Text));
 }
 
 void TFrmQuerySet::ConfirmFilter() {

@@ -7,7 +7,7 @@
 // message service, so tests answer the confirmations and read what was shown.
 #pragma once
 
-#include "FilterTextBuilder.h"
+#include "controls/FilterTextBuilder.h"
 
 #include <QDialog>
 

@@ -119,7 +119,7 @@ void TVNBandView::RegisterProperties() {
 
 void TVNBandView::SetProperty(const AnsiString& name, const Value& value) {
     const AnsiString n = UpperCase(name);
-    TVNBand* rb = RunMode ? RuntimeBand : nullptr;
+    TVNBand* rb = VNState().RunMode ? RuntimeBand : nullptr;
     if (rb) {
         if (n == "LEFT") {
             rb->X = int(value.AsInteger());
@@ -201,7 +201,7 @@ void TVNBandView::SetProperty(const AnsiString& name, const Value& value) {
 
 Value TVNBandView::GetProperty(const AnsiString& name) {
     const AnsiString n = UpperCase(name);
-    TVNBand* rb = RunMode ? RuntimeBand : nullptr;
+    TVNBand* rb = VNState().RunMode ? RuntimeBand : nullptr;
     if (rb) {
         if (n == "LEFT") return Value(rb->X);
         if (n == "TOP") return Value(rb->Y);

@@ -25,7 +25,7 @@ bool IsStretcheable(TVNView* v) {
 // width for a double line.
 int FrameAllowance(const TVNView& v) {
     int f = 0;
-    for (const TVNFrameLine* side : {&v.TopFrame, &v.BottomFrame}) {
+    for (const TVNFrameLine* side : {&v.TopFrame(), &v.BottomFrame()}) {
         if (!side->Visible) continue;
         f += RoundToIntClamped(side->Width / 2.0);
         if (side->Style & fsDoubleLine) f += RoundToIntClamped(2.0 * side->Width);
@@ -249,6 +249,15 @@ void TVNBuildEngine::WriteView(TVNView* view, TVNBand* band, int y) {
     FCurrentView = keepView;
 }
 
+// Writes the next part of a view of a band drawn in parts: the part starts at the band's top and
+// is the given height; the view keeps its own top and height for the parts still to come.
+void TVNBuildEngine::WriteViewPart(TVNView* v, TVNMemoView* memo, TVNBand* band, int height) {
+    TScopedValue top(v->Top, 0);
+    TScopedValue keepHeight(v->Height, height);
+    if (memo) memo->DrawMode = 2;
+    WriteView(v, band, band->Y);
+}
+
 void TVNBuildEngine::DrawBreakedBand(TVNBand* band) {
     TVNPageBuild& bp = *FPage;
     struct TSaved {
@@ -304,13 +313,7 @@ void TVNBuildEngine::DrawBreakedBand(TVNBand* band) {
                             if (auto* os = dynamic_cast<TVNStretcheable*>(o.View))
                                 r = std::max(r, os->RemainingHeight());
                     const int part = r + 2 * v->GapY + FrameAllowance(*v) + 1;
-                    const int keepTop = v->Top, keepHeight = v->Height;
-                    v->Top = 0;
-                    v->Height = part;
-                    if (memo) memo->DrawMode = 2;
-                    WriteView(v, band, band->Y);
-                    v->Top = keepTop;
-                    v->Height = keepHeight;
+                    WriteViewPart(v, memo, band, part);
                     s.Printed += part;
                     s.Pending = false;
                     lowest = std::max(lowest, part);
@@ -319,13 +322,7 @@ void TVNBuildEngine::DrawBreakedBand(TVNBand* band) {
                         if (o.Pending && o.View->Left >= v->Left && o.View->Left < v->Left + v->Width)
                             o.View->Top += gained;
                 } else {
-                    const int keepTop = v->Top, keepHeight = v->Height;
-                    v->Top = 0;
-                    v->Height = b;
-                    if (memo) memo->DrawMode = 2;
-                    WriteView(v, band, band->Y);
-                    v->Top = keepTop;
-                    v->Height = keepHeight;
+                    WriteViewPart(v, memo, band, b);
                     s.Printed += b;
                     lowest = std::max(lowest, b);
                 }

@@ -172,13 +172,10 @@ void TVNBuildEngine::LoopBand(TVNBand* band) {
             TVNBand* g = band->Groups[gi];
             const int perPage = g->LinesPerPage;
             Value value;
-            TVNBand* keepBand = FCurrentBand;
             try {
-                FCurrentBand = g;
+                TScopedValue current(FCurrentBand, g);
                 value = eof || g->GroupCondition.empty() ? Value() : Evaluate(g->GroupCondition);
-                FCurrentBand = keepBand;
             } catch (const std::exception& e) {
-                FCurrentBand = keepBand;
                 SetError(g->View, e.what());
                 break;
             }
@@ -231,13 +228,10 @@ void TVNBuildEngine::LoopBand(TVNBand* band) {
             if (!eof) ++band->RowNo;
             if (!band->NewPageCondition.empty()) {
                 bool newPage = false;
-                TVNBand* keepBand = FCurrentBand;
                 try {
-                    FCurrentBand = band;
+                    TScopedValue current(FCurrentBand, band);
                     newPage = Evaluate(band->NewPageCondition).AsBoolean();
-                    FCurrentBand = keepBand;
                 } catch (const std::exception& e) {
-                    FCurrentBand = keepBand;
                     SetError(band->View, e.what());
                     break;
                 }

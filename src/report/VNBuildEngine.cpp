@@ -23,11 +23,6 @@
 #include <ctime>
 
 namespace {
-TVNBuildEngine*& CurrentEngine() {
-    static TVNBuildEngine* engine = nullptr;
-    return engine;
-}
-
 // The local date and time as a day count since 1899-12-30.
 void TakeStartTime(double& date, double& time) {
     std::time_t t = std::time(nullptr);
@@ -40,7 +35,7 @@ void TakeStartTime(double& date, double& time) {
 } // namespace
 
 TVNBuildEngine* TVNBuildEngine::Current() {
-    return CurrentEngine();
+    return VNState().CurrentEngine;
 }
 
 TVNBuildEngine::TVNBuildEngine(TVNReport& report, TVNReport* master)
@@ -58,15 +53,13 @@ TVNBuildEngine::~TVNBuildEngine() = default;
 // ---- BuildReport -------------------------------------------------------------------------------
 
 bool TVNBuildEngine::Run() {
-    FOuter = CurrentEngine();
-    CurrentEngine() = this;
-    const bool keepRunMode = RunMode;
+    TScopedValue current(VNState().CurrentEngine, this);
     FReport.Variables.Clear();
     FReport.taoda = false;
     FReport.SelectPrinter(FReport.PrinterName);
     FReport.ErrorFlag = false;
     FReport.ErrorText.clear();
-    RunMode = true;
+    VNState().RunMode = true;
     TakeStartTime(FStartDate, FStartTime);
     FStartDateTime = FStartDate + FStartTime;
     FBasePageCount = FMaster == &FReport ? 0 : FPages->Count();
@@ -106,7 +99,7 @@ bool TVNBuildEngine::Run() {
     FreeBands();
     RemoveHooks();
     FReport.Variables.Assign(FContext.RunVariables);
-    DoublePassFirstPass = false;
+    VNState().DoublePassFirstPass = false;
     FReport.BlankRowMode = false;
     {
         // Reading back the design must not disturb the built pages or the file name.
@@ -129,8 +122,6 @@ bool TVNBuildEngine::Run() {
     built = FPages->Count() > FBasePageCount;
     if (built && FReport.PrintPagePerPage && FReport.Pages.Count() >= 2) OrderPagePerPage();
     // RunMode stays set: the built pages are shown or printed next.
-    (void)keepRunMode;
-    CurrentEngine() = FOuter;
     return built;
 }
 
@@ -193,9 +184,10 @@ void TVNBuildEngine::RunPasses() {
     if (FReport.DoublePass) {
         FFirstPass = true;
         FFinalPass = false;
-        DoublePassFirstPass = true;
-        RunOnePass();
-        DoublePassFirstPass = false;
+        {
+            TScopedValue firstPass(VNState().DoublePassFirstPass, true);
+            RunOnePass();
+        }
         FFirstPass = false;
         if (Stopped()) return;
         FTotalPages = FPages->Count() - FBasePageCount;
@@ -548,8 +540,7 @@ void TVNBuildEngine::ShowBand(TVNBand* band, bool childMode) {
         FReport.OnBeforePrintBand(band, print);
         if (!print) return;
     }
-    TVNBand* keepBand = FCurrentBand;
-    FCurrentBand = band;
+    TScopedValue current(FCurrentBand, band); // the outer band is current again when this one is done
     band->CalculatedHeight = -1;
     if (FReport.OnBeginBand) FReport.OnBeginBand(band);
     // 2. Close an open row of a multi-column band printing across.
@@ -563,10 +554,7 @@ void TVNBuildEngine::ShowBand(TVNBand* band, bool childMode) {
     FCuryAssigned = false;
     if (!band->SkipBeforePrintScript) RunScript(band->View, 0, band->View);
     ExecuteBreakRequests(band);
-    if (Stopped()) {
-        FCurrentBand = keepBand;
-        return;
-    }
+    if (Stopped()) return;
     const bool isData = IsDataBandType(band->Type);
     if (band->Visible) {
         if (band->Type == bkColumnHeader) bp.ColumnTop = bp.CurY;
@@ -618,7 +606,6 @@ void TVNBuildEngine::ShowBand(TVNBand* band, bool childMode) {
     RunScript(band->View, 1, band->View);
     if (band->Type != bkPageFooter || FForceFooterFirst) ResetAggregates(band);
     if (FReport.OnEndBand) FReport.OnEndBand(band);
-    FCurrentBand = keepBand;
 }
 
 // ---- breaks ------------------------------------------------------------------------------------

@@ -23,6 +23,7 @@
 #include "VNWindowServices.h"
 #include "expr/VNEvalContext.h"
 #include "expr/VNReportInterpretator.h"
+#include "platform/ScopedValue.h"
 
 #include <memory>
 #include <unordered_map>
@@ -138,6 +139,7 @@ public:
     // Writes one view of a band at the band's y into the built page PageNo (first-pass and
     // memo rules included).
     void WriteView(TVNView* view, TVNBand* band, int y);
+    void WriteViewPart(TVNView* view, TVNMemoView* memo, TVNBand* band, int height);
     void SetPageNo(int pageNo) { FPageNo = pageNo; }
     // The value an aggregate view is writing, answered for "VALUE" (empty: the name is not taken).
     void SetAggregateValue(const Value& value) { FAggregateMemoValue = value; }
@@ -275,5 +277,4 @@ private:
     std::function<Value(const AnsiString&)> FSavedExpressionEvaluator;
     std::function<void(TVNView*, int)> FSavedScriptRunner;
     std::function<void(const AnsiString&, const TVNArguments&, Value&)> FSavedAggregateHook;
-    TVNBuildEngine* FOuter = nullptr;
 };

@@ -196,11 +196,9 @@ void TVNEMFPages::DrawPage(int index, ICanvas& canvas, const TRect& rect, TVNDra
                            const TRect* clip) {
     if (index < 0 || index >= Count()) return;
     TVNPreparedPage& rec = Page(index);
-    const bool keepRunMode = RunMode;
-    RunMode = true;
+    TScopedValue running(VNState().RunMode, true);
     if (rec.Visible == 0) {
         rec.DecodedPage.reset();
-        RunMode = keepRunMode;
         return;
     }
     if (!rec.DecodedPage) DecodePage(index);
@@ -228,22 +226,19 @@ void TVNEMFPages::DrawPage(int index, ICanvas& canvas, const TRect& rect, TVNDra
         v->Paint(&canvas);
         v->IsPrinting = false;
     }
-    RunMode = keepRunMode;
 }
 
 void TVNEMFPages::ExportPage(int index) {
     if (index < 0 || index >= Count()) return;
     TVNPreparedPage& rec = Page(index);
     TVNPage scratch(FReport);
-    const bool keepExport = ExportMode;
-    ExportMode = true;
+    TScopedValue exporting(VNState().ExportMode, true);
     ForEachStreamView(*rec.PageStream, [&scratch](std::unique_ptr<TVNView> v) {
         v->Page = &scratch;
         v->IsPrinting = true;
         v->NotifyPrinted();
         v->Page = nullptr;
     });
-    ExportMode = keepExport;
 }
 
 bool TVNEMFPages::HitTest(int index, TPoint point, bool forClick) {
@@ -389,15 +384,8 @@ bool TVNEMFPages::ReadFile(TVNStream& s) {
             if (ver < 39) {
                 int index = Count() - 1;
                 DecodePage(index);
-                for (TVNView* v : Page(index).DecodedPage->Objects) {
-                    const std::int64_t left = v->Left, top = v->Top;
-                    int l = ConvertOldCoordinate(left), t = ConvertOldCoordinate(top);
-                    int r = ConvertOldCoordinate(left + v->Width), b = ConvertOldCoordinate(top + v->Height);
-                    v->Left = l;
-                    v->Top = t;
-                    v->Width = ClampToInt(std::int64_t(r) - l);
-                    v->Height = ClampToInt(std::int64_t(b) - t);
-                }
+                for (TVNView* v : Page(index).DecodedPage->Objects)
+                    ConvertOldGeometry(*v);
                 EncodePage(index);
                 Page(index).DecodedPage.reset();
             }

@@ -8,21 +8,21 @@
 #include <cmath>
 #include <limits>
 
-int ScreenDPI = 96;
-bool RunMode = false;
-bool ExportMode = false;
-bool DoublePassFirstPass = false;
+TVNEngineState& VNState() {
+    static TVNEngineState state;
+    return state;
+}
 
 static constexpr float InchPerMM = 0.03937f;
 
 double MMToPixels(double mm) {
-    return mm * ScreenDPI * double(InchPerMM);
+    return mm * VNState().ScreenDPI * double(InchPerMM);
 }
 double PixelsToMM(double px) {
-    return px / ScreenDPI / double(InchPerMM);
+    return px / VNState().ScreenDPI / double(InchPerMM);
 }
 double InchesToPixels(double in) {
-    return in * ScreenDPI;
+    return in * VNState().ScreenDPI;
 }
 
 int ClampToInt(double v) {

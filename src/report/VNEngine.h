@@ -1,21 +1,12 @@
-// Engine-wide state of the report core: the screen resolution that defines a report pixel, the
-// run/design/export mode switches the views consult while painting, the unit conversions, and
-// the one place where the engine shows a message.
+// Engine-wide helpers of the report core: the unit conversions, the clamps that keep damaged
+// values within the engine's integer geometry, and the one place where the engine shows a
+// message. The engine's mutable state is in VNEngineState.h.
 #pragma once
 
+#include "VNEngineState.h"
 #include "platform/AnsiString.h"
 
 #include <cstdint>
-
-// Report pixels are screen pixels at this horizontal resolution (96 headless and in tests).
-extern int ScreenDPI;
-
-// True while built pages are drawn or a report is built (not in the designer).
-extern bool RunMode;
-// True while a memo hands its lines to an export filter instead of painting them.
-extern bool ExportMode;
-// True during the first pass of a double-pass build: nothing is painted then.
-extern bool DoublePassFirstPass;
 
 // Millimetres <-> report pixels; 0.03937 is the single-precision inch factor of the formats.
 double MMToPixels(double mm);

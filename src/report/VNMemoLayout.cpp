@@ -240,7 +240,7 @@ int MemoFontHeight(int size, double scale) {
 
 int MemoFrameAllowance(const TVNMemoView& memo) {
     int allowance = 0;
-    for (const TVNFrameLine* f : {&memo.TopFrame, &memo.BottomFrame}) {
+    for (const TVNFrameLine* f : {&memo.TopFrame(), &memo.BottomFrame()}) {
         if (!f->Visible) continue;
         allowance += RoundToIntClamped(f->Width / 2.0);
         if (f->Style & fsDoubleLine) allowance += RoundToIntClamped(2.0 * f->Width);
@@ -267,7 +267,7 @@ void WrapMemo(TVNMemoView& memo, TVNStrings& out) {
         rect = TRect{RoundToIntClamped(rect.Left * sx + 0.5), RoundToIntClamped(rect.Top * sy + 0.5),
                      RoundToIntClamped(rect.Right * sx - 0.5), RoundToIntClamped(rect.Bottom * sy - 0.5)};
     }
-    int extraWidth = (RunMode && (memo.Flags & flAutoWidth)) ? 100 : 0;
+    int extraWidth = (VNState().RunMode && (memo.Flags & flAutoWidth)) ? 100 : 0;
     const int usableWidth = rect.Width() + extraWidth - 2 * gapX;
     const int usableHeight = rect.Height() - 2 * gapY;
 
@@ -281,7 +281,7 @@ void WrapMemo(TVNMemoView& memo, TVNStrings& out) {
     canvas.SetCharSpacing(charSpacing);
 
     // Width scaling: the font shrinks until every line fits the width.
-    if (RunMode && (memo.Flags2 & fl2ScaleFontSize) && memo.ScaleFontType == 0 && !memo.PreWrapped &&
+    if (VNState().RunMode && (memo.Flags2 & fl2ScaleFontSize) && memo.ScaleFontType == 0 && !memo.PreWrapped &&
         usableWidth > 9) {
         while (memo.Font.Size > 0) {
             canvas.SetFont(measureFont());
@@ -306,7 +306,7 @@ void WrapMemo(TVNMemoView& memo, TVNStrings& out) {
     o.MangeTag = memo.Flags2 & fl2MangeTag;
     o.PreWrapped = memo.PreWrapped;
     o.Stacked = rotation == rt180;
-    o.KeepBracketLine = !RunMode;
+    o.KeepBracketLine = !VNState().RunMode;
     WrapLines(canvas, memo.Memo1, o, out);
     canvas.SetCharSpacing(0);
 
@@ -373,7 +373,7 @@ int TVNMemoView::RemainingHeight() {
 
 int TVNMemoView::FitHeight() {
     const double frames =
-        (TopFrame.Visible ? TopFrame.Width : 0.0) + (BottomFrame.Visible ? BottomFrame.Width : 0.0);
+        (TopFrame().Visible ? TopFrame().Width : 0.0) + (BottomFrame().Visible ? BottomFrame().Width : 0.0);
     const int f = RoundToIntClamped(frames);
     const int lineHeight = LineSpacing - MemoFontHeight(Font.Size, 1.0);
     if (lineHeight <= 0) return 2 * GapY + f;

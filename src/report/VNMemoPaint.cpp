@@ -183,7 +183,7 @@ void DrawMemoLines(TVNMemoView& m, ICanvas& canvas, bool countOnly) {
                                      : r.Top + m.GapY;
 
     IVNTextLineSink* sink = nullptr;
-    if (ExportMode && !countOnly)
+    if (VNState().ExportMode && !countOnly)
         if (TVNReport* report = m.Report()) sink = dynamic_cast<IVNTextLineSink*>(report->ExportSink);
     TCharDrawer drawer{canvas, m, font, em, cellHeight, sy};
     const int frameTyp = m.FrameTyp();
@@ -219,12 +219,12 @@ void DrawMemoLines(TVNMemoView& m, ICanvas& canvas, bool countOnly) {
             const int x = rotated ? pos : a, y = rotated ? a : pos;
             if (sink) {
                 sink->TextLine(r, x, y, m, MemoLineFrameBits(frameTyp, index, count, rotated), text);
-            } else if (ExportMode) {
+            } else if (VNState().ExportMode) {
                 // Exporting without a line receiver: nothing is drawn.
             } else if (mange || justify || rotated || rot == rt360) {
                 drawer.Draw(text, x, y, extra);
             } else {
-                const bool shrink = RunMode && !m.IsPrinting && length > r.Width() && font.Height < -1;
+                const bool shrink = VNState().RunMode && !m.IsPrinting && length > r.Width() && font.Height < -1;
                 if (shrink) {
                     TFontSpec smaller = font;
                     smaller.Height += 1;
@@ -246,9 +246,9 @@ void DrawMemoLines(TVNMemoView& m, ICanvas& canvas, bool countOnly) {
 void TVNMemoView::Paint(ICanvas* canvas) {
     Canvas = canvas;
     if (!canvas) return;
-    if (RunMode && (Flags & flAutoWidth) && !Memo.empty()) {
-        const double lw = LeftFrame.Visible ? LeftFrame.Width : 0.0,
-                     rw = RightFrame.Visible ? RightFrame.Width : 0.0;
+    if (VNState().RunMode && (Flags & flAutoWidth) && !Memo.empty()) {
+        const double lw = LeftFrame().Visible ? LeftFrame().Width : 0.0,
+                     rw = RightFrame().Visible ? RightFrame().Width : 0.0;
         const int w = RoundToIntClamped(CalcTextWidth(Memo) + 2.0 * GapX + lw / 2 + rw / 2 + 1 - CharSpacing);
         if (Adjust & 4) {
             Height = w;
@@ -270,7 +270,7 @@ void TVNMemoView::Paint(ICanvas* canvas) {
     ScaleForPaint();
     TVNStrings lines;
     WrapMemo(*this, lines);
-    if (RunMode && (Flags2 & fl2ScaleFontSize) && ScaleFontType == 1) {
+    if (VNState().RunMode && (Flags2 & fl2ScaleFontSize) && ScaleFontType == 1) {
         const int room = std::abs(MemoTextRect(*this).Height() - 2 * GapY);
         while (room < TextHeight && Font.Size >= 5) {
             --Font.Size;
@@ -278,19 +278,19 @@ void TVNMemoView::Paint(ICanvas* canvas) {
         }
     }
     UnscaleAfterPaint();
-    if (RunMode) PaintScaleX = keepSx, PaintScaleY = keepSy;
+    if (VNState().RunMode) PaintScaleX = keepSx, PaintScaleY = keepSy;
     Memo1 = std::move(lines);
 
     ScaleForPaint();
-    if (!ExportMode) {
+    if (!VNState().ExportMode) {
         FillBackground();
         PaintFrame();
         if (Flags & flUnderlines) {
             const int em = -MemoFontHeight(Font.Size, PaintScaleY);
             const int step = RoundToIntClamped(LineSpacing * PaintScaleY) + em;
             TPen pen;
-            pen.Color = TopFrame.Color;
-            pen.Width = std::max(1, RoundToIntClamped(TopFrame.Width));
+            pen.Color = TopFrame().Color;
+            pen.Width = std::max(1, RoundToIntClamped(TopFrame().Width));
             canvas->SetPen(pen);
             if (step > 0)
                 for (int i = 0, n = Height / step; i < n; ++i) {
@@ -309,12 +309,10 @@ void TVNMemoView::Paint(ICanvas* canvas) {
 void TVNMemoView::NotifyPrinted() {
     TVNView::NotifyPrinted();
     TVNReport* report = Report();
-    if (!ExportMode || !report || !dynamic_cast<IVNTextLineSink*>(report->ExportSink)) return;
-    const bool keepRun = RunMode;
-    RunMode = true;
+    if (!VNState().ExportMode || !report || !dynamic_cast<IVNTextLineSink*>(report->ExportSink)) return;
+    TScopedValue running(VNState().RunMode, true);
     Memo = Memo1.empty() ? Memo : Memo1;
     Paint(&VNMeasureCanvas());
-    RunMode = keepRun;
 }
 
 void TVNMemoView::WriteToPage(TVNStream& s) {

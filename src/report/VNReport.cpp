@@ -215,15 +215,8 @@ void TVNReport::ReadPagesSection(TVNStream& s) {
     if (code < 3810)
         for (int i = 0; i < Pages.Count(); ++i) {
             if (Pages[i].PageType != ptReport) continue;
-            for (TVNView* v : Pages[i].Objects) {
-                const std::int64_t left = v->Left, top = v->Top;
-                int l = ConvertOldCoordinate(left), t = ConvertOldCoordinate(top);
-                int r = ConvertOldCoordinate(left + v->Width), b = ConvertOldCoordinate(top + v->Height);
-                v->Left = l;
-                v->Top = t;
-                v->Width = ClampToInt(std::int64_t(r) - l);
-                v->Height = ClampToInt(std::int64_t(b) - t);
-            }
+            for (TVNView* v : Pages[i].Objects)
+                ConvertOldGeometry(*v);
         }
     if (!missingClasses.empty()) {
         AnsiString text = "Opened report contains the following non-plugged components:\r";

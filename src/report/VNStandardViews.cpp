@@ -43,7 +43,7 @@ TVNLineView::TVNLineView() {
     TypeCode = ViewTypeLine;
     BaseName = "Line";
     ClassFormatVersion = 0;
-    LeftFrame.Visible = 1;
+    LeftFrame().Visible = 1;
     FillColor = clWhite;
 }
 

@@ -68,15 +68,15 @@ TVNReport* TVNView::Report() const {
 // ---- frames -------------------------------------------------------------------------------------
 
 int TVNView::FrameTyp() const {
-    return (TopFrame.Visible ? VNftTop : 0) | (LeftFrame.Visible ? VNftLeft : 0) |
-           (BottomFrame.Visible ? VNftBottom : 0) | (RightFrame.Visible ? VNftRight : 0);
+    return (TopFrame().Visible ? VNftTop : 0) | (LeftFrame().Visible ? VNftLeft : 0) |
+           (BottomFrame().Visible ? VNftBottom : 0) | (RightFrame().Visible ? VNftRight : 0);
 }
 
 void TVNView::SetFrameTyp(int bits) {
-    TopFrame.Visible = (bits & VNftTop) ? 1 : 0;
-    LeftFrame.Visible = (bits & VNftLeft) ? 1 : 0;
-    BottomFrame.Visible = (bits & VNftBottom) ? 1 : 0;
-    RightFrame.Visible = (bits & VNftRight) ? 1 : 0;
+    TopFrame().Visible = (bits & VNftTop) ? 1 : 0;
+    LeftFrame().Visible = (bits & VNftLeft) ? 1 : 0;
+    BottomFrame().Visible = (bits & VNftBottom) ? 1 : 0;
+    RightFrame().Visible = (bits & VNftRight) ? 1 : 0;
 }
 
 // "psDouble" (7) is not a pen: it stands for a solid double line.
@@ -214,9 +214,9 @@ Value TVNView::GetProperty(const AnsiString& name) {
     if (n == "VISIBLE") return Value::Boolean(Visible);
     if (n == "ISPRINTING") return Value::Boolean(IsPrinting);
     if (n == "FRAMETYP") return Value(FrameTyp());
-    if (n == "FRAMEWIDTH") return Value(double(TopFrame.Width));
-    if (n == "FRAMECOLOR") return Value(std::int64_t(TopFrame.Color));
-    if (n == "FRAMESTYLE") return Value(FrameStyleToEnum(TopFrame.Style));
+    if (n == "FRAMEWIDTH") return Value(double(TopFrame().Width));
+    if (n == "FRAMECOLOR") return Value(std::int64_t(TopFrame().Color));
+    if (n == "FRAMESTYLE") return Value(FrameStyleToEnum(TopFrame().Style));
     if (n == "MEMO") return ListText(Memo);
     if (n == "MEMO1") return ListText(Memo1);
     if (n == "MEMO.COUNT") return Value(int(Memo.size()));
@@ -526,7 +526,7 @@ void TVNView::ScaleForPaint() {
     FSaved = {Left, Top, Width, Height, GapX, GapY, {}};
     for (int i = 0; i < 4; ++i)
         FSaved.FrameWidth[i] = Frames()[i].Width;
-    if (!RunMode) {
+    if (!VNState().RunMode) {
         PaintScaleX = PaintScaleY = 1;
         PaintOffsetX = PaintOffsetY = 0;
     }
@@ -576,8 +576,8 @@ void TVNView::UnscaleAfterPaint() {
 }
 
 void TVNView::FillBackground() {
-    if (!Canvas || DoublePassFirstPass) return;
-    if (RunMode && FillColor == clNone) return;
+    if (!Canvas || VNState().DoublePassFirstPass) return;
+    if (VNState().RunMode && FillColor == clNone) return;
     TVNReport* report = Report();
     if (IsPrinting && report && !report->PrintBackColor) return;
     TRect r{Left, Top, ClampToInt(std::int64_t(Left) + Width + 1),
@@ -598,8 +598,8 @@ void TVNView::PaintFrame() {
     if (!Canvas) return;
     TVNReport* report = Report();
     if (report && report->taoda && !PrintFrame()) return;
-    bool anySide = LeftFrame.Visible || TopFrame.Visible || RightFrame.Visible || BottomFrame.Visible;
-    if (RunMode && !anySide && DiagonalType == 0) return;
+    bool anySide = LeftFrame().Visible || TopFrame().Visible || RightFrame().Visible || BottomFrame().Visible;
+    if (VNState().RunMode && !anySide && DiagonalType == 0) return;
     const int l = Left, t = Top, r = ClampToInt(std::int64_t(Left) + Width),
               b = ClampToInt(std::int64_t(Top) + Height);
     auto add = [](int a, std::int64_t d) { return ClampToInt(std::int64_t(a) + d); };
@@ -611,18 +611,18 @@ void TVNView::PaintFrame() {
         pen.End = TPenEnd::Square;
         return pen;
     };
-    bool allEqual = LeftFrame.Visible && TopFrame.Visible && RightFrame.Visible && BottomFrame.Visible;
+    bool allEqual = LeftFrame().Visible && TopFrame().Visible && RightFrame().Visible && BottomFrame().Visible;
     for (int i = 1; i < 4 && allEqual; ++i)
-        allEqual = Frames()[i].Style == LeftFrame.Style && Frames()[i].Color == LeftFrame.Color &&
-                   Frames()[i].Width == LeftFrame.Width;
+        allEqual = Frames()[i].Style == LeftFrame().Style && Frames()[i].Color == LeftFrame().Color &&
+                   Frames()[i].Width == LeftFrame().Width;
     if (allEqual) {
-        Canvas->SetPen(penFor(LeftFrame));
+        Canvas->SetPen(penFor(LeftFrame()));
         TBrush clear;
         clear.Style = TBrushStyle::Clear;
         Canvas->SetBrush(clear);
         Canvas->Rectangle(TRect{l, t, add(r, 1), add(b, 1)});
-        if (LeftFrame.Style & fsDoubleLine) {
-            int d = RoundInt(2 * LeftFrame.Width);
+        if (LeftFrame().Style & fsDoubleLine) {
+            int d = RoundInt(2 * LeftFrame().Width);
             Canvas->Rectangle(
                 TRect{add(l, d), add(t, d), add(r, 1 - std::int64_t(d)), add(b, 1 - std::int64_t(d))});
         }
@@ -631,10 +631,10 @@ void TVNView::PaintFrame() {
             const TVNFrameLine* F;
             int X1, Y1, X2, Y2, Dx, Dy;
         };
-        const TSide sides[4] = {{&LeftFrame, l, t, l, b, 1, 0},
-                                {&TopFrame, l, t, r, t, 0, 1},
-                                {&RightFrame, r, t, r, b, -1, 0},
-                                {&BottomFrame, l, b, r, b, 0, -1}};
+        const TSide sides[4] = {{&LeftFrame(), l, t, l, b, 1, 0},
+                                {&TopFrame(), l, t, r, t, 0, 1},
+                                {&RightFrame(), r, t, r, b, -1, 0},
+                                {&BottomFrame(), l, b, r, b, 0, -1}};
         for (const TSide& side : sides) {
             if (!side.F->Visible) continue;
             Canvas->SetPen(penFor(*side.F));
@@ -675,10 +675,10 @@ void TVNView::PaintFrame() {
 
 TRect TVNView::ClipRegion(bool widened) {
     int grow = widened ? 10 : 0;
-    int fl = RoundInt(LeftFrame.Visible ? LeftFrame.Width : 0),
-        ft = RoundInt(TopFrame.Visible ? TopFrame.Width : 0);
-    int fr = RoundInt(RightFrame.Visible ? RightFrame.Width : 0),
-        fb = RoundInt(BottomFrame.Visible ? BottomFrame.Width : 0);
+    int fl = RoundInt(LeftFrame().Visible ? LeftFrame().Width : 0),
+        ft = RoundInt(TopFrame().Visible ? TopFrame().Width : 0);
+    int fr = RoundInt(RightFrame().Visible ? RightFrame().Width : 0),
+        fb = RoundInt(BottomFrame().Visible ? BottomFrame().Width : 0);
     const std::int64_t l = Left, t = Top;
     return TRect{ClampToInt(l - fl - grow), ClampToInt(t - ft - grow), ClampToInt(l + Width + fr + 1 + grow),
                  ClampToInt(t + Height + fb + 1 + grow)};
@@ -739,7 +739,7 @@ void TVNView::ApplyBandAlign() {
             Width = band.Width;
         } else {
             Left = leftEdge;
-            Width = rightEdge - leftEdge - (RunMode ? 1 : 0);
+            Width = rightEdge - leftEdge - (VNState().RunMode ? 1 : 0);
         }
         if (BandAlign == 7) {
             Top = 0;
@@ -766,4 +766,14 @@ void TVNView::ApplyBandAlign() {
     default:
         break;
     }
+}
+
+void ConvertOldGeometry(TVNView& v) {
+    const std::int64_t left = v.Left, top = v.Top;
+    const int l = ConvertOldCoordinate(left), t = ConvertOldCoordinate(top);
+    const int r = ConvertOldCoordinate(left + v.Width), b = ConvertOldCoordinate(top + v.Height);
+    v.Left = l;
+    v.Top = t;
+    v.Width = ClampToInt(std::int64_t(r) - l);
+    v.Height = ClampToInt(std::int64_t(b) - t);
 }

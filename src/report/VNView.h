@@ -13,6 +13,7 @@
 
 #include "platform/Graphics.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -86,7 +87,8 @@ public:
     std::int32_t Left = 0, Top = 0, Width = 0, Height = 0;
     std::uint16_t Flags = 0;
     std::uint32_t Flags2 = 0;
-    TVNFrameLine LeftFrame, TopFrame, RightFrame, BottomFrame;
+    // The four frame lines in stream order; the sides are also reached by name below.
+    std::array<TVNFrameLine, 4> FrameLines{};
     std::uint16_t DiagonalType = 0;
     std::int32_t GapX = 2, GapY = 2;
     TColor FillColor = clNone;
@@ -120,7 +122,16 @@ public:
     TVNPage* Page = nullptr;
     TVNReport* Report() const;
 
-    TVNFrameLine* Frames() { return &LeftFrame; } // 0 left, 1 top, 2 right, 3 bottom
+    std::array<TVNFrameLine, 4>& Frames() { return FrameLines; } // 0 left, 1 top, 2 right, 3 bottom
+    const std::array<TVNFrameLine, 4>& Frames() const { return FrameLines; }
+    TVNFrameLine& LeftFrame() { return FrameLines[0]; }
+    TVNFrameLine& TopFrame() { return FrameLines[1]; }
+    TVNFrameLine& RightFrame() { return FrameLines[2]; }
+    TVNFrameLine& BottomFrame() { return FrameLines[3]; }
+    const TVNFrameLine& LeftFrame() const { return FrameLines[0]; }
+    const TVNFrameLine& TopFrame() const { return FrameLines[1]; }
+    const TVNFrameLine& RightFrame() const { return FrameLines[2]; }
+    const TVNFrameLine& BottomFrame() const { return FrameLines[3]; }
 
     // Property access by name.
     void SetProperty(const AnsiString& name, const Value& value) override;
@@ -203,3 +214,7 @@ protected:
         float FrameWidth[4];
     } FSaved{};
 };
+
+// Moves a view read from a stream of the old coordinate units into report pixels: each edge is
+// converted on its own, so neighbouring views keep sharing their edges.
+void ConvertOldGeometry(TVNView& v);

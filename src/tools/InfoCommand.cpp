@@ -5,7 +5,7 @@
 #include "report/VNBandView.h"
 #include "report/VNEMFPages.h"
 #include "report/VNMemoView.h"
-#include "report/VNReport.h"
+#include "report/VNReportFiles.h"
 
 #include "platform/MessageService.h"
 
@@ -71,17 +71,6 @@ void PrintReport(TVNReport& r, const char* kind) {
                 r.Dictionary.DataSetAliases.Count());
 }
 
-bool StartsWithAt(const std::string& data, std::size_t at, const char* text) {
-    return data.compare(at, std::string(text).size(), text) == 0;
-}
-
-bool IsHexText(const std::string& data) {
-    std::size_t n = 0;
-    while (n < data.size() && std::isxdigit(static_cast<unsigned char>(data[n])))
-        ++n;
-    return n >= 2 && (n == data.size() || data[n] == '#' || data[n] == '\r' || data[n] == '\n');
-}
-
 int Report(const TScriptedMessageService& messages, bool ok) {
     for (const auto& m : messages.Shown())
         std::printf("message: %s\n", U(m.Text).c_str());
@@ -102,8 +91,9 @@ int RunInfo(int argc, char** argv) {
     TMessageServiceScope scope(messages);
     const std::string& data = s.Data();
     TVNReport r;
-    if (data.size() > 3 && StartsWithAt(data, 4, "Valnor Prepared Report File")) {
-        bool ok = r.EMFPages->LoadFromStream(s);
+    const TVNFileKind kind = DetectVNFileKind(data);
+    if (kind == TVNFileKind::PreparedPages) {
+        bool ok = LoadVNFile(r, s, kind);
         std::printf("format: prepared report, version %d\n", data.empty() ? 0 : std::uint8_t(data[0]));
         std::printf("pages: %d backgrounds: %d\n", r.EMFPages->Count(), r.EMFPages->BackgroundCount());
         for (int i = 0; i < r.EMFPages->Count(); ++i) {
@@ -119,9 +109,9 @@ int RunInfo(int argc, char** argv) {
         }
         return Report(messages, ok);
     }
-    if (data.size() > 6 && StartsWithAt(data, 6, "Valnor Dictionary File")) {
-        TVNDataDictionary d;
-        bool ok = d.LoadFromStream(s);
+    if (kind == TVNFileKind::Dictionary) {
+        bool ok = LoadVNFile(r, s, kind);
+        const TVNDataDictionary& d = r.Dictionary;
         std::printf("format: dictionary, version %d\n", d.FormatVersion);
         const std::pair<const char*, const TVNDictList*> lists[] = {
             {"variable", &d.Variables}, {"fieldalias", &d.FieldAliases}, {"datasetalias", &d.DataSetAliases}};
@@ -130,23 +120,18 @@ int RunInfo(int argc, char** argv) {
                 std::printf("%s \"%s\" = \"%s\"\n", name, U(k).c_str(), U(v).c_str());
         return Report(messages, ok);
     }
-    if (data.size() > 3 && StartsWithAt(data, 3, "Valnor Template File")) {
+    if (kind == TVNFileKind::Template) {
         TVNTemplateInfo info;
         TVNStream copy(data);
         TVNReport::ReadTemplateInfo(copy, info);
-        bool ok = r.LoadTemplateStream(s);
+        bool ok = LoadVNFile(r, s, kind);
         std::printf("template description: %s preview=%zu bytes\n", Quoted(info.Description).c_str(),
                     info.PreviewBitmap.size());
         PrintReport(r, "template");
         return Report(messages, ok);
     }
-    if (IsHexText(data)) {
-        bool ok = r.LoadReportHex(data);
-        PrintReport(r, "hexadecimal report text");
-        return Report(messages, ok);
-    }
-    bool ok = r.LoadReportStream(s);
-    PrintReport(r, "report stream");
+    bool ok = LoadVNFile(r, s, kind);
+    PrintReport(r, VNFileKindName(kind));
     return Report(messages, ok);
 }
 

@@ -49,8 +49,8 @@ int RunPreview(int argc, char** argv) {
     char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
     // Report pixels are screen pixels: the page is shown at 100 % on this screen.
-    if (QScreen* screen = QGuiApplication::primaryScreen()) ScreenDPI = qRound(screen->logicalDotsPerInchX());
-    TMeasureCanvasScope measure(ScreenDPI);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) VNState().ScreenDPI = qRound(screen->logicalDotsPerInchX());
+    TVNQtMeasureCanvasScope measure(VNState().ScreenDPI);
 
     TQtMessageService messages;
     TMessageServiceScope messageScope(messages);

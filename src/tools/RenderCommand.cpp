@@ -76,9 +76,9 @@ int RunRender(int argc, char** argv) {
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QGuiApplication app(qtArgc, qtArgv);
-    ScreenDPI = 96;
+    VNState().ScreenDPI = 96;
 
-    TMeasureCanvasScope measure(96);
+    TVNQtMeasureCanvasScope measure(96);
 
     TScriptedMessageService messages;
     TMessageServiceScope scope(messages);

@@ -283,22 +283,3 @@ bool TLoadedReport::Load(const std::string& reportFile, const TReportSources& so
         EngineVariables().SetVariable(Utf8ToAnsi(name), Value(Utf8ToAnsi(value)));
     return true;
 }
-
-static QImage ScratchImage(int dpi) {
-    QImage scratch(8, 8, QImage::Format_RGB32);
-    const int dotsPerMeter = int(dpi / 0.0254 + 0.5);
-    scratch.setDotsPerMeterX(dotsPerMeter);
-    scratch.setDotsPerMeterY(dotsPerMeter);
-    return scratch;
-}
-
-TMeasureCanvasScope::TMeasureCanvasScope(int dpi) : FScratch(ScratchImage(dpi)), FPainter(&FScratch) {
-    FCanvas = std::make_unique<TQtCanvas>(&FPainter, dpi, dpi);
-    SetVNMeasureCanvas(FCanvas.get());
-}
-
-TMeasureCanvasScope::~TMeasureCanvasScope() {
-    SetVNMeasureCanvas(nullptr);
-    FCanvas.reset();
-    FPainter.end();
-}

@@ -9,10 +9,8 @@
 #include "report/expr/VNDataset.h"
 
 #include "platform/MemDataSet.h"
-#include "platform/qt/QtCanvas.h"
+#include "report/output/VNQtMeasureCanvas.h"
 
-#include <QImage>
-#include <QPainter>
 
 #include <functional>
 #include <memory>
@@ -47,19 +45,4 @@ private:
     TVNComponent FOwner;
     std::vector<std::unique_ptr<TMemDataSet>> FTables;
     std::vector<std::unique_ptr<TVNDBDataSet>> FDatasets;
-};
-
-// Memos are measured with the fonts they are drawn with: a canvas on a scratch image at the given
-// resolution is the engine's measuring canvas while this lives. Needs a Qt GUI application.
-class TMeasureCanvasScope {
-public:
-    explicit TMeasureCanvasScope(int dpi = 96);
-    ~TMeasureCanvasScope();
-    TMeasureCanvasScope(const TMeasureCanvasScope&) = delete;
-    TMeasureCanvasScope& operator=(const TMeasureCanvasScope&) = delete;
-
-private:
-    QImage FScratch;
-    QPainter FPainter;
-    std::unique_ptr<TQtCanvas> FCanvas;
 };

@@ -2,11 +2,10 @@
 // writes it as a report stream of the current version.
 #include "CommandRegistry.h"
 
-#include "report/VNReport.h"
+#include "report/VNReportFiles.h"
 
 #include "platform/MessageService.h"
 
-#include <cctype>
 #include <cstdio>
 
 namespace {
@@ -24,16 +23,12 @@ int RunResave(int argc, char** argv) {
     TScriptedMessageService messages;
     TMessageServiceScope scope(messages);
     TVNReport r;
-    const std::string& data = s.Data();
-    bool ok;
-    if (data.size() > 3 && data.compare(3, 20, "Valnor Template File") == 0) {
-        ok = r.LoadTemplateStream(s);
-    } else if (!data.empty() && std::isxdigit(static_cast<unsigned char>(data[0])) &&
-               data.find('#') != std::string::npos) {
-        ok = r.LoadReportHex(data);
-    } else {
-        ok = r.LoadReportStream(s);
+    const TVNFileKind kind = DetectVNFileKind(s.Data());
+    if (kind == TVNFileKind::Dictionary || kind == TVNFileKind::PreparedPages) {
+        std::fprintf(stderr, "vnreport: %s is a %s, not a report\n", argv[1], VNFileKindName(kind));
+        return 1;
     }
+    const bool ok = LoadVNFile(r, s, kind);
     for (const auto& m : messages.Shown())
         std::fprintf(stderr, "message: %s\n", AnsiToUtf8(m.Text).c_str());
     if (!ok) return 1;

@@ -1,6 +1,7 @@
 // The expression parser: precedence, operators, literals, the built-in functions, handlers and
 // the lexical readers it shares with the splitter and the script compiler.
 #include "report/expr/VNParser.h"
+#include "report/VNEngineState.h"
 
 #include "platform/Locale.h"
 
@@ -255,7 +256,7 @@ TEST(FindBracketedExpressionTest, Cases) {
         EXPECT_EQ(open, c.Open);
         EXPECT_EQ(close, c.Close);
     }
-    VNBracketMeasuring() = true;
+    TScopedValue measuring(VNState().BracketMeasuring, true);
     AnsiString inner = "x";
     int open = 0, close = 0;
     EXPECT_TRUE(FindBracketedExpression("[Qty]", 1, inner, open, close));
@@ -265,7 +266,6 @@ TEST(FindBracketedExpressionTest, Cases) {
     std::vector<AnsiString> asked;
     parser.OnGetValue = [&](const AnsiString& n, Value&) { asked.push_back(n); };
     parser.Evaluate("[Qty]");
-    VNBracketMeasuring() = false;
     EXPECT_EQ(asked, std::vector<AnsiString>{"Qty"});
 }
 

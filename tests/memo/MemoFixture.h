@@ -18,7 +18,7 @@ struct TMemoFixture {
     TVNReport Report;
     TVNMemoView* Memo = nullptr;
     std::map<AnsiString, Value> Values;
-    bool KeepRunMode = RunMode;
+    TScopedValue<bool> Running{VNState().RunMode, true};
 
     explicit TMemoFixture(int left = 10, int top = 20, int width = 100, int height = 50) {
         TVNPage& page = Report.Pages.Add();
@@ -32,9 +32,7 @@ struct TMemoFixture {
             auto it = Values.find(e);
             return it == Values.end() ? Value(e) : it->second;
         };
-        RunMode = true;
     }
-    ~TMemoFixture() { RunMode = KeepRunMode; }
 
     std::vector<std::string> Paint() {
         TFixedCanvas canvas;

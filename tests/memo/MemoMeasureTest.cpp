@@ -15,7 +15,7 @@ TEST(MemoMeasure, HeightOfWrappedText) {
     f.Memo->SetFrameTyp(15);
     f.Memo->SetProperty("FrameWidth", Value(2));
     EXPECT_EQ(f.Memo->MeasureHeight(), 30 + 1 + 1);
-    f.Memo->BottomFrame.Style = fsDoubleLine;
+    f.Memo->BottomFrame().Style = fsDoubleLine;
     EXPECT_EQ(f.Memo->MeasureHeight(), 30 + 1 + 1 + 4);
 
     // Suppress: the same text as last time takes no room.

@@ -122,8 +122,7 @@ TEST(MemoPaint, AutoWidthKeepsTheRightEdge) {
 
 TEST(MemoPaint, ExportModeReportsLinesWithTheirFrameSides) {
     TRecordingSink sink;
-    const bool keep = ExportMode;
-    ExportMode = true;
+    TScopedValue exporting(VNState().ExportMode, true);
     {
         TMemoFixture f;
         f.Report.ExportSink = &sink;
@@ -145,5 +144,4 @@ TEST(MemoPaint, ExportModeReportsLinesWithTheirFrameSides) {
         ASSERT_EQ(sink.Lines.size(), 1u);
         EXPECT_EQ(sink.Lines[0].Bits, 0);
     }
-    ExportMode = keep;
 }

@@ -97,7 +97,7 @@ TEST_F(ConditionTest, SeveralMatchesOpenTheListAndItsChoiceIsTaken) {
 TEST_F(ConditionTest, RemarksAreListedAndNarrowTheLookupEvenWithAQuote) {
     bool found = false;
     for (int i = 0; i < Dialog->cmbBz->count(); ++i)
-        found = found || AStr(Dialog->cmbBz->itemText(i)) == A(Demo.Remark.c_str());
+        found = found || QStringToAnsi(Dialog->cmbBz->itemText(i)) == A(Demo.Remark.c_str());
     EXPECT_TRUE(found);
 
     Db().Execute("update tbDlpdzb set f_Bz = ? where f_Djh = ?",

@@ -2,7 +2,7 @@
 // its calls, the first showing's search, searches that fail half-way, keys, closing and posting.
 #include "ModuleTestSupport.h"
 
-#include "module/AdvDBGridQx.h"
+#include "controls/AdvDBGridQx.h"
 #include "module/FrmHint.h"
 #include "platform/Format.h"
 #include "platform/IniFile.h"
@@ -26,7 +26,7 @@ std::int64_t PostedFlag(TDbBackend& db, const std::string& djh) {
 }
 
 std::string Text(const QLineEdit* edit) {
-    return AnsiToUtf8(AStr(edit->text()));
+    return AnsiToUtf8(QStringToAnsi(edit->text()));
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 // the cell colour callback and the layout file.
 #include "ModuleTestSupport.h"
 
-#include "module/AdvDBGridQx.h"
+#include "controls/AdvDBGridQx.h"
 #include "module/ModuleText.h"
 #include "platform/IniFile.h"
 

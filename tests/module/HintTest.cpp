@@ -92,7 +92,7 @@ TEST_F(HintTest, ShowsOnTopWithItsTextAndTheBuiltInAnimation) {
     EXPECT_TRUE(hint->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(hint->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(hint->size(), QSize(332, 87));
-    EXPECT_EQ(AStr(hint->Label->text()), A("正在统计，请稍候..."));
+    EXPECT_EQ(QStringToAnsi(hint->Label->text()), A("正在统计，请稍候..."));
     EXPECT_EQ(hint->Label->font().pixelSize(), 14);
     EXPECT_FALSE(hint->PlaysClip());
     EXPECT_EQ(hint->Animation->pos(), QPoint(16, 20));

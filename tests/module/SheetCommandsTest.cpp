@@ -3,7 +3,7 @@
 // finds the active modal widget, as a clerk would answer them.
 #include "ModuleTestSupport.h"
 
-#include "module/AdvDBGridQx.h"
+#include "controls/AdvDBGridQx.h"
 #include "module/RopWin.h"
 #include "module/UnitChooseDBFields.h"
 #include "module/UnitQuerySet.h"

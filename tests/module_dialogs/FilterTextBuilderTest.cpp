@@ -3,7 +3,7 @@
 // exclusion that stands in for NOT LIKE.
 #include "DialogsFixture.h"
 
-#include "module/FilterTextBuilder.h"
+#include "controls/FilterTextBuilder.h"
 
 #include <gtest/gtest.h>
 

@@ -196,9 +196,9 @@ TEST(OldVersions, MemoAndBandRecordsOfOlderLayouts) {
         EXPECT_EQ(memo->Left, Converted(100));
         EXPECT_EQ(memo->Width, Converted(300) - Converted(100));
         EXPECT_EQ(memo->FrameTyp(), 15);
-        EXPECT_FLOAT_EQ(memo->RightFrame.Width, 2.0f);
-        EXPECT_EQ(memo->LeftFrame.Color, clRed);
-        EXPECT_EQ(memo->BottomFrame.Style, 1);
+        EXPECT_FLOAT_EQ(memo->RightFrame().Width, 2.0f);
+        EXPECT_EQ(memo->LeftFrame().Color, clRed);
+        EXPECT_EQ(memo->BottomFrame().Style, 1);
         EXPECT_EQ(memo->DiagonalType, 1);
         EXPECT_EQ(memo->GapX, ver >= 24 ? 3 : 2);
         EXPECT_EQ(memo->Alignment(), vntaCenterJustify);

@@ -138,13 +138,13 @@ TEST(Bands, BandNamedFiveIteratesFiveEmptyRecords) {
         ++rows;
     EXPECT_EQ(rows, 5);
     // Run-time properties reach the band.
-    bool keep = RunMode;
-    RunMode = true;
-    view->SetProperty("Height", Value(33));
-    EXPECT_EQ(band->Height, 33);
-    EXPECT_EQ(view->Height, 20);
-    EXPECT_TRUE(view->GetProperty("EOF").AsBoolean());
-    RunMode = keep;
+    {
+        TScopedValue running(VNState().RunMode, true);
+        view->SetProperty("Height", Value(33));
+        EXPECT_EQ(band->Height, 33);
+        EXPECT_EQ(view->Height, 20);
+        EXPECT_TRUE(view->GetProperty("EOF").AsBoolean());
+    }
     band.reset(); // frees the owned virtual dataset
     EXPECT_EQ(view->RuntimeBand, nullptr);
 }

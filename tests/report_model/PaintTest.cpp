@@ -29,10 +29,8 @@ std::vector<std::string> PaintBox(const std::function<void(TBoxView&)>& setup, b
     p.Add(v);
     setup(*v);
     TFixedCanvas canvas;
-    bool keep = RunMode;
-    RunMode = runMode;
+    TScopedValue running(VNState().RunMode, runMode);
     v->Paint(&canvas);
-    RunMode = keep;
     return canvas.Lines();
 }
 } // namespace
@@ -49,11 +47,11 @@ TEST(Painting, FrameOfEqualSidesIsOneRectangle) {
 
 TEST(Painting, UnequalSidesDoubleLinesAndDiagonals) {
     auto lines = PaintBox([](TBoxView& v) {
-        v.TopFrame.Visible = 1;
-        v.TopFrame.Style = fsDoubleLine;
-        v.TopFrame.Width = 2;
-        v.LeftFrame.Visible = 1;
-        v.LeftFrame.Color = clRed;
+        v.TopFrame().Visible = 1;
+        v.TopFrame().Style = fsDoubleLine;
+        v.TopFrame().Width = 2;
+        v.LeftFrame().Visible = 1;
+        v.LeftFrame().Color = clRed;
         v.DiagonalType = 1;
     });
     std::vector<std::string> expected = {

@@ -58,7 +58,7 @@ inline void BuildSampleReport(TVNReport& r) {
     AddBand(p, "Band3", bkChild, 140, 20);
     TVNMemoView* m = AddMemo(p, "Memo1", 10, 44, 120, 20, {"Total: [Sum]", "", "line 3"});
     m->SetFrameTyp(15);
-    m->TopFrame.Style = fsDoubleLine;
+    m->TopFrame().Style = fsDoubleLine;
     m->FillColor = clYellow;
     m->OnBeforePrint = {"if a then", "b"};
     m->OnAfterPrint = {"c"};

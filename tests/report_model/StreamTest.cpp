@@ -125,7 +125,7 @@ TEST(ReportStream, WriteReadWriteGivesIdenticalBytes) {
     ASSERT_NE(memo, nullptr);
     EXPECT_EQ(memo->Memo, (TVNStrings{"Total: [Sum]", "", "line 3"}));
     EXPECT_EQ(memo->Font.Name, CP936("宋体"));
-    EXPECT_EQ(memo->TopFrame.Style, fsDoubleLine);
+    EXPECT_EQ(memo->TopFrame().Style, fsDoubleLine);
     auto* band = dynamic_cast<TVNBandView*>(back.FindObject("Band2"));
     ASSERT_NE(band, nullptr);
     EXPECT_EQ(band->BandType(), bkMasterData);

@@ -16,10 +16,10 @@ TEST(ViewProperties, FrameTypPacksTheFourSides) {
         TVNMemoView m;
         m.SetFrameTyp(0xF);
         m.SetProperty("frametyp", Value(c.Set));
-        EXPECT_EQ(m.TopFrame.Visible != 0, c.Top) << c.Set;
-        EXPECT_EQ(m.LeftFrame.Visible != 0, c.Left) << c.Set;
-        EXPECT_EQ(m.BottomFrame.Visible != 0, c.Bottom) << c.Set;
-        EXPECT_EQ(m.RightFrame.Visible != 0, c.Right) << c.Set;
+        EXPECT_EQ(m.TopFrame().Visible != 0, c.Top) << c.Set;
+        EXPECT_EQ(m.LeftFrame().Visible != 0, c.Left) << c.Set;
+        EXPECT_EQ(m.BottomFrame().Visible != 0, c.Bottom) << c.Set;
+        EXPECT_EQ(m.RightFrame().Visible != 0, c.Right) << c.Set;
         EXPECT_EQ(m.GetProperty("FRAMETYP").AsInteger(), c.Set);
     }
 }
@@ -36,7 +36,7 @@ TEST(ViewProperties, AllSidesAndSingleSideNames) {
     }
     m.SetProperty("BottomFrame.Width", Value(4.0));
     m.SetProperty("LeftFrame.Visible", Value::Boolean(true));
-    EXPECT_FLOAT_EQ(m.BottomFrame.Width, 4.0f);
+    EXPECT_FLOAT_EQ(m.BottomFrame().Width, 4.0f);
     EXPECT_EQ(m.GetProperty("FrameWidth").AsFloat(), 2.5); // reading gives the top side
     EXPECT_TRUE(m.GetProperty("leftframe.visible").AsBoolean());
     EXPECT_EQ(m.GetProperty("FrameStyle").AsInteger(), 7);
@@ -164,7 +164,7 @@ TEST(ViewCopy, AssignViewCopiesWhatTheStreamCarries) {
     EXPECT_EQ(copy.Memo, src->Memo);
     EXPECT_EQ(copy.OnBeforePrint, src->OnBeforePrint);
     EXPECT_EQ(copy.OnAfterPrint, src->OnAfterPrint);
-    EXPECT_EQ(copy.TopFrame, src->TopFrame);
+    EXPECT_EQ(copy.TopFrame(), src->TopFrame());
     EXPECT_EQ(copy.Font, src->Font);
     EXPECT_EQ(copy.HighlightCondition, src->HighlightCondition);
     EXPECT_EQ(copy.Tag, src->Tag);
@@ -214,10 +214,9 @@ TEST(ViewPaint, ScaleForPaintAndBack) {
     m.PlaceAt(10, 20, 100, 50);
     m.SetFrameTyp(15);
     m.SetProperty("FrameWidth", Value(2.0));
-    m.RightFrame.Visible = 0;
+    m.RightFrame().Visible = 0;
     m.FontScaleWidth = 10;
-    bool keep = RunMode;
-    RunMode = true;
+    TScopedValue running(VNState().RunMode, true);
     m.PaintScaleX = 2;
     m.PaintScaleY = 3;
     m.PaintOffsetX = 5;
@@ -229,16 +228,15 @@ TEST(ViewPaint, ScaleForPaintAndBack) {
     EXPECT_EQ(m.Height, 150);
     EXPECT_EQ(m.GapX, 4); // round(2*2 + 0.5) = round(4.5) = 4
     EXPECT_EQ(m.GapY, 6); // round(2*3 + 0.5) = round(6.5) = 6
-    EXPECT_FLOAT_EQ(m.RightFrame.Width, 0.0f);
-    EXPECT_FLOAT_EQ(m.LeftFrame.Width, 4.0f);
+    EXPECT_FLOAT_EQ(m.RightFrame().Width, 0.0f);
+    EXPECT_FLOAT_EQ(m.LeftFrame().Width, 4.0f);
     EXPECT_EQ(m.FontScaleWidth, 20);
     EXPECT_EQ(m.InnerRect.Left, 25 + 2);
     EXPECT_EQ(m.InnerRect.Top, 67 + 3);
     m.UnscaleAfterPaint();
-    RunMode = keep;
     EXPECT_EQ(m.Left, 10);
     EXPECT_EQ(m.Width, 100);
     EXPECT_EQ(m.GapX, 2);
-    EXPECT_FLOAT_EQ(m.RightFrame.Width, 2.0f);
+    EXPECT_FLOAT_EQ(m.RightFrame().Width, 2.0f);
     EXPECT_EQ(m.FontScaleWidth, 10);
 }

@@ -11,6 +11,7 @@
 #include "platform/MetafilePlayer.h"
 #include "platform/Picture.h"
 #include "platform/qt/QtPicture.h"
+#include "platform/qt/QtText.h"
 
 #include <QFontMetrics>
 #include <QFontMetricsF>
@@ -189,7 +190,7 @@ QString TQtCanvas::MapFontFamily(std::string_view name, bool* symbol) {
         if (name == m.Name) return QString::fromLatin1(m.Family);
     for (const auto& m : latin)
         if (SameText(name, m.Name)) return QString::fromLatin1(m.Family);
-    return QString::fromStdU16String(AnsiToUtf16(name));
+    return AnsiToQString(name);
 }
 
 TQtCanvas::TQtCanvas(QPainter* painter)
@@ -275,7 +276,7 @@ QString TQtCanvas::DisplayText(std::string_view text) const {
             s.append(QChar(SymbolChar(static_cast<unsigned char>(c))));
         return s;
     }
-    return QString::fromStdU16String(AnsiToUtf16(text));
+    return AnsiToQString(text);
 }
 
 int TQtCanvas::TextWidth(std::string_view text) {

@@ -100,14 +100,6 @@ void SetDialogButtons(QInputDialog& dialog) {
 
 } // namespace
 
-QString AnsiToQString(const AnsiString& text) {
-    return QString::fromStdU16String(AnsiToUtf16(text));
-}
-
-AnsiString QStringToAnsi(const QString& text) {
-    return Utf16ToAnsi(text.toStdU16String());
-}
-
 TQtMessageService::TQtMessageService(QWidget* parent) : FParent(parent) {}
 
 QWidget* TQtMessageService::Owner() const {

@@ -12,13 +12,12 @@
 
 #include <QPointer>
 #include <QWidget>
+#include "QtText.h"
+
 #include <QString>
 
 class QWidget;
 
-// CP936 text to a QString and back (invalid bytes become U+FFFD, unmappable characters "?").
-QString AnsiToQString(const AnsiString& text);
-AnsiString QStringToAnsi(const QString& text);
 
 class TQtMessageService : public IMessageService {
 public:

@@ -28,22 +28,18 @@ std::optional<TRasterImage> DrawViewPicture(TVNView& view) {
     const int left = view.Left, top = view.Top;
     view.Left = 0;
     view.Top = 0;
-    const bool keepExport = ExportMode, keepRun = RunMode;
-    ExportMode = false;
-    RunMode = true;
+    TScopedValue exporting(VNState().ExportMode, false);
+    TScopedValue running(VNState().RunMode, true);
     view.PaintScaleX = view.PaintScaleY = 1;
     view.PaintOffsetX = view.PaintOffsetY = 0;
     try {
         view.Paint(&surface->Canvas());
     } catch (...) {
         view.Left = left, view.Top = top;
-        ExportMode = keepExport, RunMode = keepRun;
         throw;
     }
     view.Left = left;
     view.Top = top;
-    ExportMode = keepExport;
-    RunMode = keepRun;
     return surface->Image();
 }
 
@@ -142,11 +138,11 @@ void TVNMainExportFilter::OnData(int x, int y, TVNView& view) {
     }
     if (ExportFrames) {
         rec.FrameTyp = view.FrameTyp();
-        rec.FrameWidth = view.TopFrame.Width;
-        rec.FrameColor = view.TopFrame.Color;
-        rec.FrameStyle = view.TopFrame.Style;
+        rec.FrameWidth = view.TopFrame().Width;
+        rec.FrameColor = view.TopFrame().Color;
+        rec.FrameStyle = view.TopFrame().Style;
         rec.FillColor = view.FillColor;
-        const TVNFrameLine* f = view.Frames();
+        const auto& f = view.Frames();
         for (int i = 0; i < 4; ++i)
             rec.Sides[i] = TVNEFFrameSide{f[i].Visible != 0, f[i].Style, f[i].Color, f[i].Width};
     }

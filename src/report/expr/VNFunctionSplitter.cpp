@@ -4,6 +4,7 @@
 #include "VNFunctionSplitter.h"
 
 #include "VNParser.h"
+#include "report/VNEngineState.h"
 
 #include <algorithm>
 
@@ -50,11 +51,11 @@ void TVNFunctionSplitter::SplitText(std::string_view raw, int depth) {
         if (name.empty() && s[i] == '[') {
             AnsiString inner;
             int open = 0, close = 0;
-            bool& measuring = VNBracketMeasuring(); // the splitter reads expressions, not memo text
-            bool saved = measuring;
-            measuring = false;
-            FindBracketedExpression(s, static_cast<int>(i) + 1, inner, open, close);
-            measuring = saved;
+            {
+                // The splitter reads expressions, not memo text being measured.
+                TScopedValue reading(VNState().BracketMeasuring, false);
+                FindBracketedExpression(s, static_cast<int>(i) + 1, inner, open, close);
+            }
             i = static_cast<std::size_t>(close);
             if (FVariables && FVariables->IndexOf(inner) >= 0)
                 SplitVariable(inner, depth);

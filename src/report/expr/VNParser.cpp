@@ -10,6 +10,7 @@
 #include "VNParser.h"
 
 #include "VNChineseNumber.h"
+#include "report/VNEngineState.h"
 #include "platform/Locale.h"
 
 #include <charconv>
@@ -161,10 +162,6 @@ struct DepthGuard {
 
 } // namespace
 
-bool& VNBracketMeasuring() {
-    static bool measuring = false;
-    return measuring;
-}
 
 // ---------------------------------------------------------------------------------------------
 // Lexical readers
@@ -250,7 +247,7 @@ bool FindBracketedExpression(std::string_view text, int start, AnsiString& inner
     std::size_t close = MatchBracket(text, i);
     openPos = static_cast<int>(i) + 1;
     closePos = static_cast<int>(close) + 1;
-    if (VNBracketMeasuring())
+    if (VNState().BracketMeasuring)
         inner.clear();
     else
         inner.assign(text.substr(i + 1, close - i - 1));

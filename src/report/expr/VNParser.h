@@ -106,7 +106,7 @@ AnsiString VNUnquote(std::string_view token);
 // Finds the first "[" at or after the 1-based start position and the "]" that closes it, counting
 // nested brackets outside single- and double-quoted text. Returns false when there is no "[".
 // A group that is never closed takes the rest of the text (closePos is then length + 1). While the
-// band engine measures bands (VNBracketMeasuring() set), the inner text is returned empty.
+// band engine measures bands (the engine state's BracketMeasuring), the inner text is returned
+// empty.
 bool FindBracketedExpression(std::string_view text, int start, AnsiString& inner, int& openPos,
                              int& closePos);
-bool& VNBracketMeasuring();

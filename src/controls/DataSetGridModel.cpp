@@ -1,7 +1,7 @@
 // The data set behind the grid as a Qt table model. See DataSetGridModel.h.
 #include "DataSetGridModel.h"
 
-#include "ModuleText.h"
+#include "platform/qt/QtText.h"
 
 TDataSetGridModel::TDataSetGridModel(std::vector<TGridColumn>& columns, QObject* parent)
     : QAbstractTableModel(parent), FColumns(columns) {}
@@ -82,7 +82,7 @@ QVariant TDataSetGridModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole: {
         if (fieldIndex < 0) return {};
         const TField& field = FDataSet->Fields(fieldIndex);
-        return QStr(field.FormatValue(FDataSet->CellValue(index.row(), fieldIndex)));
+        return AnsiToQString(field.FormatValue(FDataSet->CellValue(index.row(), fieldIndex)));
     }
     case Qt::TextAlignmentRole:
         if (fieldIndex >= 0 && FDataSet->Fields(fieldIndex).IsNumeric())
@@ -103,10 +103,10 @@ QVariant TDataSetGridModel::headerData(int section, Qt::Orientation orientation,
         return QAbstractTableModel::headerData(section, orientation, role);
     if (section < 0 || section >= static_cast<int>(FColumns.size())) return {};
     const TGridColumn& column = FColumns[static_cast<std::size_t>(section)];
-    if (!column.Title.empty()) return QStr(column.Title);
+    if (!column.Title.empty()) return AnsiToQString(column.Title);
     const int fieldIndex = FieldIndexOf(section);
-    if (fieldIndex >= 0) return QStr(FDataSet->Fields(fieldIndex).Label());
-    return QStr(column.FieldName);
+    if (fieldIndex >= 0) return AnsiToQString(FDataSet->Fields(fieldIndex).Label());
+    return AnsiToQString(column.FieldName);
 }
 
 Qt::ItemFlags TDataSetGridModel::flags(const QModelIndex& index) const {

@@ -17,7 +17,7 @@
 
 #include "DataSetGridModel.h"
 #include "GridColumn.h"
-#include "GridFilterDialog.h"
+#include "FilterTextBuilder.h"
 #include "platform/AnsiString.h"
 #include "platform/MemDataSet.h"
 
@@ -104,15 +104,10 @@ public:
     void LoadLayout(const AnsiString& fileName, const AnsiString& section, const AnsiString& folder);
     void SaveLayout(const AnsiString& fileName, const AnsiString& section, const AnsiString& folder);
 
-    // The column chooser over this grid: one item per column (its caption, checked when visible);
-    // OK sets every column's visibility, never leaving fewer visible columns than frozen ones + 1.
-    void ChooseColumns();
-
-    // The filter builder over the linked data set, starting from the filter store. True when a
-    // filter was applied; the store holds the confirmed lines even when the data set refused
-    // them. `run` replaces the modal loop (benchmarks and tests play the user's part with it).
-    bool FilterDialog(const AnsiString& title, bool visibleOnly, const TQuerySetRunner& run = {});
+    // The lines of the filter builder last confirmed on this grid; the forms' filter dialog starts
+    // from them and keeps them here.
     const TLogicList& FilterStore() const { return FFilterStore; }
+    TLogicList& FilterStore() { return FFilterStore; }
 
     // The table view that shows the cells (for keyboard focus, tests and measurements).
     QTableView* View() const;

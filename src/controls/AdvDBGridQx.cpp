@@ -8,10 +8,9 @@
 // the view's own.
 #include "AdvDBGridQx.h"
 
-#include "ModuleText.h"
-#include "UnitChooseDBFields.h"
 #include "platform/Format.h"
 #include "platform/IniFile.h"
+#include "platform/qt/QtText.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -224,7 +223,7 @@ protected:
             painter.setPen(Qt::black);
             const bool sum = FGrid->Column(column).FooterType == TFooterValueType::Sum;
             painter.drawText(cell.adjusted(2, 0, -3, 0),
-                             (sum ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter, QStr(text));
+                             (sum ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter, AnsiToQString(text));
         };
         painter.save();
         painter.setClipRect(QRect(left + frozenWidth, 0, width() - left - frozenWidth, height()));
@@ -638,22 +637,3 @@ void TAdvCustomDBGridQx::SaveLayout(const AnsiString& fileName, const AnsiString
                         AnsiString(column.Visible ? "1" : "0") + "," + std::to_string(column.Width));
 }
 
-// ---------------------------------------------------------------------------------------------
-// Column chooser and filter builder
-
-void TAdvCustomDBGridQx::ChooseColumns() {
-    std::vector<TChooseColumn> entries;
-    entries.reserve(FColumns.size());
-    for (int c = 0; c < ColumnCount(); ++c)
-        entries.push_back(TChooseColumn{ColumnCaption(c), ColumnVisible(c)});
-    ::ChooseColumns(this, entries, FFrozenCols, [this](int index, bool visible) {
-        if (index >= 0 && index < ColumnCount()) SetColumnVisible(index, visible);
-    });
-}
-
-bool TAdvCustomDBGridQx::FilterDialog(const AnsiString& title, bool visibleOnly, const TQuerySetRunner& run) {
-    // Without a data set there is nothing to list or to filter.
-    const std::shared_ptr<TMemDataSet> dataSet = DataSet();
-    if (!dataSet) return false;
-    return ::FilterDialog(this, *dataSet, FFilterStore, title, visibleOnly, run);
-}
