@@ -7,7 +7,6 @@
 // the decimal text of the value (see RoundHalfEven); dates count days from 1899-12-30.
 #include "Locale.h"
 
-#include "Value.h"
 
 #include <charconv>
 #include <chrono>

@@ -10,6 +10,14 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
+
+// A conversion that cannot be made (text to number or date, array to number, ...). The text
+// readers here raise it, and so do the value conversions built on them.
+class EConvertError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 struct TLocaleSettings {
     char DecimalSeparator = '.';

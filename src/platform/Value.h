@@ -16,6 +16,7 @@
 #pragma once
 
 #include "AnsiString.h"
+#include "Locale.h" // EConvertError
 
 #include <cstdint>
 #include <memory>
@@ -36,12 +37,6 @@ enum class VarKind : std::uint8_t {
     String,
     Array,
     RecordSet,
-};
-
-// A conversion that cannot be made (text to number or date, array to number, ...).
-class EConvertError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
 };
 
 class Value {

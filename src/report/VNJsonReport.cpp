@@ -12,6 +12,7 @@
 
 #include "VNBandView.h"
 #include "VNPage.h"
+#include "VNReportFiles.h"
 #include "VNView.h"
 #include "VNViewFactory.h"
 
@@ -612,10 +613,6 @@ TVNJsonDocument ReportFromJson(std::string_view text, TVNReport& report) {
 
 namespace {
 
-bool StartsWithAt(const std::string& bytes, std::size_t at, std::string_view text) {
-    return bytes.size() >= at + text.size() && bytes.compare(at, text.size(), text) == 0;
-}
-
 // Loader messages become the error of the conversion.
 struct TLoadMessages {
     TScriptedMessageService Service;
@@ -634,25 +631,22 @@ struct TLoadMessages {
 std::string StoredBytesToJson(const std::string& bytes) {
     TLoadMessages messages;
     TVNStream s(bytes);
-    // A dictionary file starts with its int32 version and its signature.
-    if (StartsWithAt(bytes, 6, VNJsonDictionaryFormat)) {
+    const TVNFileKind kind = DetectVNFileKind(bytes);
+    if (kind == TVNFileKind::PreparedPages)
+        throw EVNJsonError("", "a prepared report holds built pages, not a report design; it has no text form");
+    if (kind == TVNFileKind::Dictionary) {
         TVNDataDictionary d;
         messages.ThrowIfAny(d.LoadFromStream(s), "dictionary");
         return DictionaryToJson(d);
     }
     TVNReport report;
     TVNJsonDocument document;
-    if (StartsWithAt(bytes, 3, VNJsonTemplateFormat)) {
+    if (kind == TVNFileKind::Template) {
         document.Format = VNJsonTemplateFormat;
         messages.ThrowIfAny(TVNReport::ReadTemplateInfo(s, document.Template), "template");
         s.Seek(0);
-        messages.ThrowIfAny(report.LoadTemplateStream(s), "template");
-    } else if (!bytes.empty() && std::isxdigit(static_cast<unsigned char>(bytes[0])) &&
-               bytes.find('#') != std::string::npos) {
-        messages.ThrowIfAny(report.LoadReportHex(bytes), "hexadecimal report text");
-    } else {
-        messages.ThrowIfAny(report.LoadReportStream(s), "report");
     }
+    messages.ThrowIfAny(LoadVNFile(report, s, kind), VNFileKindName(kind));
     return ReportToJson(report, document);
 }
 

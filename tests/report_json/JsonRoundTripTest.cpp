@@ -44,9 +44,9 @@ void AwkwardReport(TVNReport& r) {
     m->Flags |= 0x8000 | flWordBreak;
     m->Flags2 = 0x40000000 | fl2MangeTag;
     m->Adjust = 0x20 | vntaRightJustify;
-    m->RightFrame.Style = fsDoubleLine | 2;
-    m->RightFrame.Width = 1.5f;
-    m->LeftFrame.Color = clBtnFace;
+    m->RightFrame().Style = fsDoubleLine | 2;
+    m->RightFrame().Width = 1.5f;
+    m->LeftFrame().Color = clBtnFace;
     m->FillColor = 0x02123456;
     m->Font.Style = 3;
     m->Font.Charset = 0;

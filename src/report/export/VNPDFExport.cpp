@@ -52,7 +52,7 @@ TVNPDFExport::TVNPDFExport() {
 }
 
 double TVNPDFExport::Points(double reportPixels) const {
-    return reportPixels / (ScreenDPI > 0 ? ScreenDPI : 96) * 72.0;
+    return reportPixels / (VNState().ScreenDPI > 0 ? VNState().ScreenDPI : 96) * 72.0;
 }
 
 void TVNPDFExport::SetOffset(int number, std::int64_t offset) {

@@ -23,8 +23,18 @@ struct TScriptError {
     AnsiString Message;
 };
 
+// The first byte of a compiled instruction says what it does; the compiled form is kept as text
+// (one string per instruction), so the codes are the byte values below. An assignment has no
+// code byte of its own: it starts with the variable's name.
+enum TScriptOp : char {
+    opAssign = 0,      // "name compiled-expression"
+    opJumpIfFalse = 1, // code, target (two bytes, low first), compiled condition
+    opJump = 2,        // code, target (two bytes, low first)
+    opEvaluate = 3,    // code, compiled expression (a procedure call or a bare expression)
+};
+
 struct TInstruction {
-    char Op = 3; // 1, 2, 3, or 0 for an assignment
+    char Op = opEvaluate;
     std::uint16_t Target = OpenTarget;
     AnsiString Name;  // assignments
     AnsiString Text;  // condition or expression, source form
@@ -245,7 +255,7 @@ private:
         if (word == "IF") {
             FPos += 2;
             TInstruction jump;
-            jump.Op = 1;
+            jump.Op = opJumpIfFalse;
             jump.Text = ExpressionText(depth);
             std::size_t cond = Emit(std::move(jump));
             Expect("THEN", "Need \"then\" here");
@@ -254,7 +264,7 @@ private:
             if (AtKeyword("ELSE")) {
                 FPos += 4;
                 TInstruction skip;
-                skip.Op = 2;
+                skip.Op = opJump;
                 std::size_t over = Emit(std::move(skip));
                 Code[cond].Target = Here();
                 Statement(depth + 1);
@@ -277,7 +287,7 @@ private:
                 if (AtKeyword("UNTIL")) {
                     FPos += 5;
                     TInstruction back;
-                    back.Op = 1;
+                    back.Op = opJumpIfFalse;
                     back.Text = ExpressionText(depth);
                     back.Target = top;
                     Emit(std::move(back));
@@ -289,13 +299,13 @@ private:
         if (word == "WHILE") {
             FPos += 5;
             TInstruction test;
-            test.Op = 1;
+            test.Op = opJumpIfFalse;
             test.Text = ExpressionText(depth);
             std::size_t cond = Emit(std::move(test));
             Expect("DO", "Need \"do\" here");
             Statement(depth + 1);
             TInstruction back;
-            back.Op = 2;
+            back.Op = opJump;
             back.Target = static_cast<std::uint16_t>(cond);
             Emit(std::move(back));
             Code[cond].Target = Here();
@@ -309,24 +319,24 @@ private:
             if (name.empty() || !StartsWith(":=")) Fail(FPos, "Need \":=\" here");
             FPos += 2;
             TInstruction init;
-            init.Op = 0;
+            init.Op = opAssign;
             init.Name = name;
             init.Text = ExpressionText(depth);
             Emit(std::move(init));
             Expect("TO", "Need \"to\" here");
             TInstruction test;
-            test.Op = 1;
+            test.Op = opJumpIfFalse;
             test.Text = name + "<=" + ExpressionText(depth);
             std::size_t cond = Emit(std::move(test));
             Expect("DO", "Need \"do\" here");
             Statement(depth + 1);
             TInstruction step;
-            step.Op = 0;
+            step.Op = opAssign;
             step.Name = name;
             step.Text = name + "+1";
             Emit(std::move(step));
             TInstruction back;
-            back.Op = 2;
+            back.Op = opJump;
             back.Target = static_cast<std::uint16_t>(cond);
             Emit(std::move(back));
             Code[cond].Target = Here();
@@ -342,7 +352,7 @@ private:
             if (FPos == start || (FPos < FText.size() && IsNameChar(static_cast<unsigned char>(FText[FPos]))))
                 Fail(labelPos, "\"goto\" label must be a number");
             TInstruction jump;
-            jump.Op = 2;
+            jump.Op = opJump;
             jump.Label = FText.substr(start, FPos - start) + ":";
             jump.LabelPos = labelPos;
             Emit(std::move(jump));
@@ -380,7 +390,7 @@ private:
                 SkipBlanks();
                 if (AtEnd() || Peek() == ';' || AtKeyword("END") || AtKeyword("ELSE") || AtKeyword("UNTIL")) {
                     TInstruction call;
-                    call.Op = 3;
+                    call.Op = opEvaluate;
                     call.Text = name + (index.empty() ? "" : "[" + index + "]") + "(0)";
                     Emit(std::move(call));
                     return;
@@ -390,11 +400,11 @@ private:
                 AnsiString value = ExpressionText(depth);
                 TInstruction assign;
                 if (index.empty()) {
-                    assign.Op = 0;
+                    assign.Op = opAssign;
                     assign.Name = name;
                     assign.Text = value;
                 } else {
-                    assign.Op = 3;
+                    assign.Op = opEvaluate;
                     assign.Text = "SETARRAY(" + name + ", " + index + ", " + value + ")";
                 }
                 Emit(std::move(assign));
@@ -405,7 +415,7 @@ private:
         AnsiString expr = ExpressionText(depth);
         if (!expr.empty()) {
             TInstruction eval;
-            eval.Op = 3;
+            eval.Op = opEvaluate;
             eval.Text = expr;
             Emit(std::move(eval));
         }
@@ -519,18 +529,18 @@ void TVNInterpretator::CompileScript(const std::vector<AnsiString>& source, std:
     for (auto& ins : compiler.Code) {
         AnsiString code;
         try {
-            code = ins.Op == 2 ? AnsiString() : FParser.Compile(ins.Text);
+            code = ins.Op == opJump ? AnsiString() : FParser.Compile(ins.Text);
         } catch (const EVNParserError&) {
             code = ins.Text; // the run raises the parser's error when it gets here
         }
         AnsiString out;
-        if (ins.Op == 1 || ins.Op == 2) {
+        if (ins.Op == opJumpIfFalse || ins.Op == opJump) {
             out += ins.Op;
             out += static_cast<char>(ins.Target & 0xFF);
             out += static_cast<char>(ins.Target >> 8);
             out += code;
-        } else if (ins.Op == 3) {
-            out += '\3';
+        } else if (ins.Op == opEvaluate) {
+            out += opEvaluate;
             out += code;
         } else {
             out = ins.Name + " " + code;
@@ -551,17 +561,17 @@ void TVNInterpretator::RunScript(const std::vector<AnsiString>& compiled) {
             continue;
         }
         switch (ins[0]) {
-        case 1: {
+        case opJumpIfFalse: {
             if (ins.size() < 3) return;
             Value v = FParser.EvaluateCompiled(std::string_view(ins).substr(3));
             i = VarCompare(v, Value::Byte(0)) == 0 ? TargetOf(ins) : i + 1;
             break;
         }
-        case 2:
+        case opJump:
             if (ins.size() < 3) return;
             i = TargetOf(ins);
             break;
-        case 3: {
+        case opEvaluate: {
             std::string_view expr = std::string_view(ins).substr(1);
             if (SameText(expr, "EXIT(0)")) return;
             FParser.EvaluateCompiled(expr);
@@ -589,12 +599,12 @@ void TVNInterpretator::FindScriptFunctions(const std::vector<AnsiString>& compil
     for (const auto& ins : compiled) {
         if (ins.empty()) continue;
         switch (ins[0]) {
-        case 1:
+        case opJumpIfFalse:
             if (ins.size() > 3) splitter.Split(std::string_view(ins).substr(3));
             break;
-        case 2:
+        case opJump:
             break;
-        case 3:
+        case opEvaluate:
             splitter.Split(std::string_view(ins).substr(1));
             break;
         default: {

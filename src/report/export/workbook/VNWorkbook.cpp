@@ -43,7 +43,7 @@ int XWidthOfArial10() {
 
 } // namespace
 
-TVNWorkbook::TVNWorkbook() : TVNWorkbook(XWidthOfArial10(), ScreenDPI > 0 ? ScreenDPI : 96) {}
+TVNWorkbook::TVNWorkbook() : TVNWorkbook(XWidthOfArial10(), VNState().ScreenDPI > 0 ? VNState().ScreenDPI : 96) {}
 
 TVNWorkbook::TVNWorkbook(int xWidthPixels, int pixelsPerInch)
     : FXWidth(std::max(1, xWidthPixels)), FPixelsPerInch(std::max(1, pixelsPerInch)) {}
