@@ -142,6 +142,29 @@ TVNStdLibraryHooks& StdLibraryHooks() {
 // ---------------------------------------------------------------------------------------------
 // The standard library
 
+// The standard library's functions in the order of its FunctionNames: the library hands
+// DoFunction the position of the name it matched, and these names say which one that is.
+enum TStdFunction {
+    fnAvg,
+    fnCount,
+    fnMax,
+    fnMin,
+    fnSum,
+    fnStrToFloat,
+    fnParamStr,
+    fnExtractFilePath,
+    fnStringOfChar,
+    fnMonthToEnglishShort,
+    fnMonthToEnglishLong,
+    fnSinglNumToBig,
+    fnSmallToBig,
+    fnCurrToBigNum,
+    fnVNRound,
+    fnStrToInt,
+    fnAbs,
+    fnGetControlPropValue,
+};
+
 TVNStdFunctionLibrary::TVNStdFunctionLibrary() {
     FunctionNames = {"AVG",
                      "COUNT",
@@ -270,33 +293,33 @@ void TVNStdFunctionLibrary::DoFunction(int index, const TVNArguments& args, Valu
                                                "May",       "June",     "July",     "August",
                                                "September", "October",  "November", "December"};
     switch (index) {
-    case 0:
-    case 1:
-    case 2:
-    case 3:
-    case 4:
+    case fnAvg:
+    case fnCount:
+    case fnMax:
+    case fnMin:
+    case fnSum:
         result = Value::String("");
         if (StdLibraryHooks().Aggregate)
             StdLibraryHooks().Aggregate(UpperCase(FunctionNames[index]), args, result);
         return;
-    case 5: { // STRTOFLOAT
+    case fnStrToFloat: { // STRTOFLOAT
         Value v = Eval(parser, args, 0);
         result = IsBlankArgument(v) ? Value::Byte(0) : Value::Float(StrToFloat(v.AsString()));
         return;
     }
-    case 6: { // PARAMSTR
+    case fnParamStr: { // PARAMSTR
         std::int64_t n = Eval(parser, args, 0).AsInteger();
         std::vector<AnsiString> cmd = CommandLine();
         result = Value::String(n >= 0 && n < static_cast<std::int64_t>(cmd.size()) ? cmd[n] : AnsiString());
         return;
     }
-    case 7: { // EXTRACTFILEPATH
+    case fnExtractFilePath: { // EXTRACTFILEPATH
         AnsiString path = Eval(parser, args, 0).AsString();
         std::size_t cut = path.find_last_of("\\/:");
         result = Value::String(cut == AnsiString::npos ? AnsiString() : path.substr(0, cut + 1));
         return;
     }
-    case 8: { // StringOfChar
+    case fnStringOfChar: { // StringOfChar
         AnsiString ch = Eval(parser, args, 0).AsString();
         std::int64_t count = Eval(parser, args, 1).AsInteger();
         count = std::clamp<std::int64_t>(count, 0, MaxStringOfChar);
@@ -304,24 +327,24 @@ void TVNStdFunctionLibrary::DoFunction(int index, const TVNArguments& args, Valu
             Value::String(ch.empty() ? AnsiString() : AnsiString(static_cast<std::size_t>(count), ch[0]));
         return;
     }
-    case 9:
-    case 10: { // MonthToEnglishShort / Long
+    case fnMonthToEnglishShort:
+    case fnMonthToEnglishLong: { // MonthToEnglishShort / Long
         std::int64_t m = Eval(parser, args, 0).AsInteger();
         AnsiString name = m >= 1 && m <= 12 ? monthsLong[m - 1] : "";
-        result = Value::String(index == 9 ? name.substr(0, 3) : name);
+        result = Value::String(index == fnMonthToEnglishShort ? name.substr(0, 3) : name);
         return;
     }
-    case 11: // SinglNumToBig
+    case fnSinglNumToBig: // SinglNumToBig
         result = Value::String(DigitToChineseCapital(Eval(parser, args, 0).AsFloat(),
                                                      static_cast<int>(Eval(parser, args, 1).AsInteger())));
         return;
-    case 12: // SmallToBig
+    case fnSmallToBig: // SmallToBig
         result = Value::String(DigitsToChineseCapitals(Eval(parser, args, 0).AsString()));
         return;
-    case 13: // CurrToBigNum
+    case fnCurrToBigNum: // CurrToBigNum
         result = Value::String(AmountToChineseCapitals(Eval(parser, args, 0).AsCurrencyRaw()));
         return;
-    case 14: { // VNRound
+    case fnVNRound: { // VNRound
         double x = Eval(parser, args, 0).AsFloat();
         std::int64_t decimals = std::clamp<std::int64_t>(Eval(parser, args, 1).AsInteger(), 0, 18);
         AnsiString text = FormatFloat("#." + AnsiString(static_cast<std::size_t>(decimals), '0'), x);
@@ -329,15 +352,15 @@ void TVNStdFunctionLibrary::DoFunction(int index, const TVNArguments& args, Valu
         result = Value::Float(Trim(text).empty() ? 0.0 : StrToFloat(text));
         return;
     }
-    case 15: { // STRTOINT
+    case fnStrToInt: { // STRTOINT
         Value v = Eval(parser, args, 0);
         result = IsBlankArgument(v) ? Value::Byte(0) : Value::Integer(StrToInt64(Trim(v.AsString())));
         return;
     }
-    case 16: // ABS
+    case fnAbs: // ABS
         result = Value::Float(std::fabs(Eval(parser, args, 0).AsFloat()));
         return;
-    case 17: { // GETCONTROLPROPVALUE
+    case fnGetControlPropValue: { // GETCONTROLPROPVALUE
         result = Value::Integer(0);
         if (StdLibraryHooks().ControlProperty)
             result = StdLibraryHooks().ControlProperty(Eval(parser, args, 0).AsString(),
