@@ -28,7 +28,7 @@ struct TPrintSetup {
     TVNReport Report;
     TPrintSetup() {
         UseQtMeasuring(); // the Qt application and the measuring canvas
-        ScreenDPI = 96;
+        VNState().ScreenDPI = 96;
         InstallVNCupsPrinting();
         Data = PeerData(10000);
         PeerReport(Report, *Data);

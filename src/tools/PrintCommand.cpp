@@ -117,8 +117,8 @@ int RunPrint(int argc, char** argv) {
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QGuiApplication app(qtArgc, qtArgv);
-    ScreenDPI = 96;
-    TMeasureCanvasScope measure(96);
+    VNState().ScreenDPI = 96;
+    TVNQtMeasureCanvasScope measure(96);
     InstallVNCupsPrinting();
 
     TScriptedMessageService messages;

@@ -48,7 +48,7 @@ protected:
         static char name[] = "print_cups_tests";
         static char* argv[] = {name, nullptr};
         static QGuiApplication app(argc, argv);
-        ScreenDPI = 96;
+        VNState().ScreenDPI = 96;
     }
     void SetUp() override {
         if (Env("CUPS_SANDBOX").empty()) GTEST_SKIP() << "needs the private scheduler (with_cups.sh)";

@@ -48,7 +48,7 @@ public:
         QString Text;
         QRect Bounds;
     };
-    explicit TTextRecorder(QPainter* painter) : TQtCanvas(painter, ScreenDPI, ScreenDPI) {}
+    explicit TTextRecorder(QPainter* painter) : TQtCanvas(painter, VNState().ScreenDPI, VNState().ScreenDPI) {}
     void TextOut(int x, int y, std::string_view text) override { Record(x, y, text); }
     void TextRect(const TRect& clip, int x, int y, std::string_view text) override {
         (void)clip;
@@ -354,7 +354,7 @@ void TVNPreview::Paint(QPainter& painter, const QRect& exposed) {
             visible.push_back(i);
             background -= r;
         } else if (pages.Page(i).DecodedPage || !FCache[std::size_t(i)].isNull()) {
-            TQtCanvas none(&painter, ScreenDPI, ScreenDPI);
+            TQtCanvas none(&painter, VNState().ScreenDPI, VNState().ScreenDPI);
             pages.DrawPage(i, none, TRect{}); // releases the page's decoded objects
             FCache[std::size_t(i)] = QPixmap();
         }
@@ -385,7 +385,7 @@ void TVNPreview::Paint(QPainter& painter, const QRect& exposed) {
                 pp.drawLine(l - mark, b, l, b), pp.drawLine(l, b, l, b + mark);
                 pp.drawLine(rr, b, rr + mark, b), pp.drawLine(rr, b, rr, b + mark);
             }
-            TQtCanvas canvas(&pp, ScreenDPI, ScreenDPI);
+            TQtCanvas canvas(&pp, VNState().ScreenDPI, VNState().ScreenDPI);
             const TRect whole{0, 0, r.width(), r.height()};
             pages.DrawPage(i, canvas, whole, TVNDrawTarget::Screen, &whole);
         }

@@ -56,7 +56,7 @@ int TVNPrinter::ToDevice(int hundredthsOfMM) const {
 }
 
 int TVNPrinter::PixelsPerInchX() const {
-    if (!HasDevice()) return ScreenDPI;
+    if (!HasDevice()) return VNState().ScreenDPI;
     const int r = Info().Resolution;
     return r > 0 ? r : 600;
 }
