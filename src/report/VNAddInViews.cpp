@@ -105,7 +105,7 @@ void TVNCheckBoxView::ReadTail(TVNStream& s) {
 }
 
 bool TVNCheckBoxView::Checked() const {
-    if (!RunMode) return true;
+    if (!VNState().RunMode) return true;
     return !Memo.empty() && !Memo.front().empty() && Memo.front()[0] != '0';
 }
 

@@ -108,7 +108,7 @@ void TVNMoneyView::Paint(ICanvas* canvas) {
     if (!canvas) return;
     ApplyBandAlign();
     ScaleForPaint();
-    if (!ExportMode) {
+    if (!VNState().ExportMode) {
         FillBackground();
         PaintFrame();
     }
@@ -167,7 +167,7 @@ void TVNDiagonalView::Paint(ICanvas* canvas) {
     if (!canvas) return;
     ApplyBandAlign();
     ScaleForPaint();
-    if (!ExportMode) {
+    if (!VNState().ExportMode) {
         FillBackground();
         PaintFrame();
     }
@@ -311,9 +311,9 @@ void TVNRoundRectView::Paint(ICanvas* canvas) {
     Canvas = canvas;
     if (!canvas) return;
     ApplyBandAlign();
-    const bool allSides = LeftFrame.Visible && TopFrame.Visible && RightFrame.Visible && BottomFrame.Visible;
+    const bool allSides = LeftFrame().Visible && TopFrame().Visible && RightFrame().Visible && BottomFrame().Visible;
     ScaleForPaint();
-    if (!ExportMode) {
+    if (!VNState().ExportMode) {
         if (Gradient()) {
             const TColor end = FillColor == clNone ? clWhite : FillColor;
             PaintGradient(*canvas, TRect{Left, Top, Left + Width + 1, Top + Height + 1}, ShadowColor, end, RoundSize);
@@ -338,8 +338,8 @@ void TVNRoundRectView::Paint(ICanvas* canvas) {
             brush.Color = FillColor == clNone ? clWhite : FillColor;
             canvas->SetBrush(brush);
             TPen outline;
-            outline.Color = allSides ? LeftFrame.Color : brush.Color;
-            outline.Width = allSides ? std::max(1, RoundToIntClamped(LeftFrame.Width)) : 1;
+            outline.Color = allSides ? LeftFrame().Color : brush.Color;
+            outline.Width = allSides ? std::max(1, RoundToIntClamped(LeftFrame().Width)) : 1;
             canvas->SetPen(outline);
             if (RoundRect)
                 canvas->RoundRect(box, corner, corner);
@@ -351,7 +351,7 @@ void TVNRoundRectView::Paint(ICanvas* canvas) {
     // The text goes into the box less its shadow and a quarter of the corner on every side, drawn
     // by the memo painter with neither fill nor frame of its own.
     const std::int32_t keep[4] = {Left, Top, Width, Height};
-    const TVNFrameLine keepFrames[4] = {LeftFrame, TopFrame, RightFrame, BottomFrame};
+    const TVNFrameLine keepFrames[4] = {LeftFrame(), TopFrame(), RightFrame(), BottomFrame()};
     const TColor keepFill = FillColor;
     const int quarter = std::clamp(RoundSize, 0, 1000) / 4;
     const int shadow = Gradient() ? 0 : std::clamp(ShadowWidth, 0, 1000);
@@ -364,10 +364,10 @@ void TVNRoundRectView::Paint(ICanvas* canvas) {
     FillColor = clNone;
     const std::uint16_t keepDiagonal = DiagonalType;
     DiagonalType = 0;
-    const bool keepRun = RunMode;
-    RunMode = true; // no design-time fill behind the text
-    TVNMemoView::Paint(canvas);
-    RunMode = keepRun;
+    {
+        TScopedValue running(VNState().RunMode, true); // no design-time fill behind the text
+        TVNMemoView::Paint(canvas);
+    }
     DiagonalType = keepDiagonal;
     FillColor = keepFill;
     for (int i = 0; i < 4; ++i)

@@ -85,11 +85,11 @@ void TVNPictureView::Paint(ICanvas* canvas) {
     const TPicture& picture = Decoded();
     FillBackground();
     if (picture.IsEmpty()) {
-        if (!RunMode) {
+        if (!VNState().RunMode) {
             canvas->SetFont(DesignCaptionFont());
             canvas->TextRect(InnerRect, InnerRect.Left + 2, InnerRect.Top + 2, CP936("[图片]"));
         }
-    } else if (!ExportMode) {
+    } else if (!VNState().ExportMode) {
         const TRect target = PictureTarget(picture.Width(), picture.Height());
         canvas->PushClipRect(InnerRect);
         canvas->DrawPicture(target, picture,
@@ -108,17 +108,17 @@ void TVNLineView::Paint(ICanvas* canvas) {
     ApplyBandAlign();
     // A line is one frame side: the top one when it is wider than high, else the left one.
     const std::int32_t keepW = Width, keepH = Height;
-    const TVNFrameLine keep[4] = {LeftFrame, TopFrame, RightFrame, BottomFrame};
+    const TVNFrameLine keep[4] = {LeftFrame(), TopFrame(), RightFrame(), BottomFrame()};
     if (Height < Width) {
         Height = 0;
-        TopFrame.Visible = 1;
-        LeftFrame.Visible = 0;
+        TopFrame().Visible = 1;
+        LeftFrame().Visible = 0;
     } else {
         Width = 0;
-        LeftFrame.Visible = 1;
-        TopFrame.Visible = 0;
+        LeftFrame().Visible = 1;
+        TopFrame().Visible = 0;
     }
-    RightFrame.Visible = BottomFrame.Visible = 0;
+    RightFrame().Visible = BottomFrame().Visible = 0;
     ScaleForPaint();
     PaintFrame();
     UnscaleAfterPaint();
@@ -133,7 +133,7 @@ void TVNLineView::Paint(ICanvas* canvas) {
 void TVNSubReportView::Paint(ICanvas* canvas) {
     Canvas = canvas;
     // Only the designer shows the view itself; a built page holds the subreport's own views.
-    if (!canvas || RunMode) return;
+    if (!canvas || VNState().RunMode) return;
     ScaleForPaint();
     TPen pen;
     canvas->SetPen(pen);
@@ -151,9 +151,9 @@ void TVNShapeView::Paint(ICanvas* canvas) {
     Canvas = canvas;
     if (!canvas) return;
     ApplyBandAlign();
-    const TVNFrameLine keep[4] = {LeftFrame, TopFrame, RightFrame, BottomFrame};
+    const TVNFrameLine keep[4] = {LeftFrame(), TopFrame(), RightFrame(), BottomFrame()};
     const TColor keepFill = FillColor;
-    const double savedWidth = TopFrame.Width;
+    const double savedWidth = TopFrame().Width;
     for (int i = 0; i < 4; ++i)
         Frames()[i].Visible = 1;
     FillColor = clNone; // the background is filled as if the view had no fill of its own
@@ -161,9 +161,9 @@ void TVNShapeView::Paint(ICanvas* canvas) {
     FillBackground();
     FillColor = keepFill;
     TPen pen;
-    pen.Width = std::max(1, RoundPx(keep[1].Visible ? TopFrame.Width : savedWidth * PaintScaleX));
-    pen.Color = TopFrame.Color;
-    pen.Style = (TopFrame.Style & ~fsDoubleLine) <= 6 ? TPenStyle(TopFrame.Style & ~fsDoubleLine) : TPenStyle::Solid;
+    pen.Width = std::max(1, RoundPx(keep[1].Visible ? TopFrame().Width : savedWidth * PaintScaleX));
+    pen.Color = TopFrame().Color;
+    pen.Style = (TopFrame().Style & ~fsDoubleLine) <= 6 ? TPenStyle(TopFrame().Style & ~fsDoubleLine) : TPenStyle::Solid;
     canvas->SetPen(pen);
     TBrush brush;
     brush.Style = FillColor == clNone ? TBrushStyle::Clear : TBrushStyle::Solid;
@@ -211,7 +211,7 @@ void TVNCheckBoxView::Paint(ICanvas* canvas) {
     ScaleForPaint();
     FillBackground();
     PaintFrame();
-    if (Checked() && !ExportMode) {
+    if (Checked() && !VNState().ExportMode) {
         TFontSpec font;
         font.Name = "Wingdings";
         font.Charset = SYMBOL_CHARSET;

@@ -17,9 +17,8 @@
 namespace {
 
 struct TRunModeScope {
-    bool Keep = RunMode;
-    explicit TRunModeScope(bool on) { RunMode = on; }
-    ~TRunModeScope() { RunMode = Keep; }
+    TScopedValue<bool> Running;
+    explicit TRunModeScope(bool on) : Running(VNState().RunMode, on) {}
 };
 
 std::string Record(TVNView& v, int version = 43) {
