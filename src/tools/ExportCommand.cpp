@@ -79,21 +79,9 @@ int RunExport(int argc, char** argv) {
         return 2;
     }
 
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    int qtArgc = 1;
-    char* qtArgv[] = {argv[0], nullptr};
-    QGuiApplication app(qtArgc, qtArgv);
-    VNState().ScreenDPI = 96;
-    TVNQtMeasureCanvasScope measure(96);
+    THeadlessRun run(argv[0]);
     InstallVNQtRasterSurfaces();
-
-    TScriptedMessageService messages;
-    TMessageServiceScope scope(messages);
-    auto flushMessages = [&] {
-        for (const auto& m : messages.Shown())
-            std::fprintf(stderr, "message: %s\n", AnsiToUtf8(m.Text).c_str());
-        messages.Clear();
-    };
+    auto flushMessages = [&run] { run.FlushMessages(); };
 
     TLoadedReport loaded("Export");
     TVNReport& report = loaded.Report;

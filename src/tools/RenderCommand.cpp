@@ -72,21 +72,8 @@ int RunRender(int argc, char** argv) {
     }
     if (outDir.empty()) return Usage();
 
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    int qtArgc = 1;
-    char* qtArgv[] = {argv[0], nullptr};
-    QGuiApplication app(qtArgc, qtArgv);
-    VNState().ScreenDPI = 96;
-
-    TVNQtMeasureCanvasScope measure(96);
-
-    TScriptedMessageService messages;
-    TMessageServiceScope scope(messages);
-    auto flushMessages = [&] {
-        for (const auto& m : messages.Shown())
-            std::fprintf(stderr, "message: %s\n", AnsiToUtf8(m.Text).c_str());
-        messages.Clear();
-    };
+    THeadlessRun run(argv[0]);
+    auto flushMessages = [&run] { run.FlushMessages(); };
 
     TLoadedReport loaded("Render");
     if (!loaded.Load(reportFile, sources, flushMessages)) return 1;

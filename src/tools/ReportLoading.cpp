@@ -3,6 +3,7 @@
 // quoted fields, CR LF or LF rows, an optional UTF-8 byte order mark).
 #include "ReportLoading.h"
 
+#include "report/VNEngine.h"
 #include "report/VNMemoLayout.h"
 #include "report/expr/VNEvalContext.h"
 
@@ -282,4 +283,24 @@ bool TLoadedReport::Load(const std::string& reportFile, const TReportSources& so
     for (const auto& [name, value] : sources.Vars)
         EngineVariables().SetVariable(Utf8ToAnsi(name), Value(Utf8ToAnsi(value)));
     return true;
+}
+
+THeadlessRun::THeadlessRun(char* programName) : FArgv{programName, nullptr} {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    FApp = std::make_unique<QGuiApplication>(FArgc, FArgv);
+    VNState().ScreenDPI = 96;
+    FMeasure = std::make_unique<TVNQtMeasureCanvasScope>(96);
+    FScope = std::make_unique<TMessageServiceScope>(FMessages);
+}
+
+THeadlessRun::~THeadlessRun() {
+    FScope.reset();
+    FMeasure.reset();
+    FApp.reset();
+}
+
+void THeadlessRun::FlushMessages() {
+    for (const auto& m : FMessages.Shown())
+        std::fprintf(stderr, "message: %s\n", AnsiToUtf8(m.Text).c_str());
+    FMessages.Clear();
 }

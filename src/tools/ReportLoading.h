@@ -9,8 +9,11 @@
 #include "report/expr/VNDataset.h"
 
 #include "platform/MemDataSet.h"
+#include "platform/MessageService.h"
 #include "report/output/VNQtMeasureCanvas.h"
 
+
+#include <QGuiApplication>
 
 #include <functional>
 #include <memory>
@@ -45,4 +48,24 @@ private:
     TVNComponent FOwner;
     std::vector<std::unique_ptr<TMemDataSet>> FTables;
     std::vector<std::unique_ptr<TVNDBDataSet>> FDatasets;
+};
+
+// What every headless command that builds or draws reports starts with: an offscreen Qt GUI
+// application (unless QT_QPA_PLATFORM says otherwise), report pixels at 96 dpi, the Qt measuring
+// canvas, and the engine's messages collected; FlushMessages prints them to stderr.
+class THeadlessRun {
+public:
+    explicit THeadlessRun(char* programName);
+    ~THeadlessRun();
+    THeadlessRun(const THeadlessRun&) = delete;
+    THeadlessRun& operator=(const THeadlessRun&) = delete;
+    void FlushMessages();
+
+private:
+    int FArgc = 1;
+    char* FArgv[2];
+    std::unique_ptr<QGuiApplication> FApp;
+    std::unique_ptr<TVNQtMeasureCanvasScope> FMeasure;
+    TScriptedMessageService FMessages;
+    std::unique_ptr<TMessageServiceScope> FScope;
 };
