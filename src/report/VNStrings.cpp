@@ -120,6 +120,14 @@ const AnsiString& VNText(TVNText id) {
             "栏数(&N):",
             "栏间隔(厘米):",
             "预览",
+            "PDF 导出选项",
+            "RTF 导出选项",
+            "压缩率:",
+            "不压缩",
+            "最快",
+            "一般",
+            "最大",
+            "可搜索的文字层",
         };
         static_assert(sizeof(utf8) / sizeof(utf8[0]) == std::size_t(TVNText::Count));
         std::array<AnsiString, std::size_t(TVNText::Count)> t;

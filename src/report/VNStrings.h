@@ -120,6 +120,14 @@ enum class TVNText {
     ColCount, // "栏数(&N):"
     ColGap, // "栏间隔(厘米):"
     PreviewGroup, // "预览"
+    PDFOptions,        // "PDF 导出选项" (caption of the PDF export's options dialog)
+    RTFOptions,        // "RTF 导出选项"
+    CompressionLabel,  // "压缩率:"
+    CompressNone,      // "不压缩"
+    CompressFastest,   // "最快"
+    CompressNormal,    // "一般"
+    CompressMax,       // "最大"
+    SearchableText,    // "可搜索的文字层" (the PDF export's invisible text layer)
     Count
 };
 

@@ -1,10 +1,10 @@
 // Writing prepared pages as image-only PDF pages, with an optional invisible text layer.
 #include "VNPDFExport.h"
 
+#include "VNPDFTextCanvas.h"
+
 #include "report/VNEMFPages.h"
 #include "report/VNEngine.h"
-#include "report/VNMemoLayout.h"
-#include "report/VNMemoView.h"
 
 #include "platform/Canvas.h"
 
@@ -98,21 +98,6 @@ void TVNPDFExport::OnBeginPage() {
     FLengthObject = NextObject();
 }
 
-void TVNPDFExport::OnText(const TRect& drawRect, int x, TVNView& view, int frameFlags, const AnsiString& text,
-                          int y) {
-    (void)drawRect, (void)frameFlags;
-    if (!SearchableText) return;
-    auto* memo = dynamic_cast<TVNMemoView*>(&view);
-    if (!memo || memo->RotationType == rt90 || memo->RotationType == rt180 || memo->RotationType == rt270)
-        return;
-    // Text beyond the first page's size is cut off the picture; it is not searchable either.
-    if (x >= FWidth || y >= FHeight) return;
-    ICanvas& measure = VNMeasureCanvas();
-    measure.SetFont(memo->Font);
-    const int width = measure.TextWidth(text);
-    FText.AddLine(Points(x), Points(y), Points(width), memo->Font.Size, text);
-}
-
 std::string TVNPDFExport::PageImage(int& width, int& height) {
     TVNEMFPages& pages = *Report->EMFPages;
     TVNPreparedPage& page = pages.Page(ExportPageIndex);
@@ -120,7 +105,9 @@ std::string TVNPDFExport::PageImage(int& width, int& height) {
     if (!surface)
         throw EVNExportError("PDF export: no page picture of " + std::to_string(FWidth) + " x " +
                              std::to_string(FHeight) + " pixels can be drawn here");
-    ICanvas& canvas = surface->Canvas();
+    // With the text layer every text the page draws is also handed to it, at the place drawn.
+    TVNPDFTextCanvas tap(surface->Canvas(), FText, Points(1), FWidth, FHeight);
+    ICanvas& canvas = SearchableText ? static_cast<ICanvas&>(tap) : surface->Canvas();
     if (const TVNBkPicture* bk = pages.Background(page.BackgroundIndex)) {
         const TPicture picture = PlatformPicture(bk->Picture);
         if (!picture.IsEmpty())

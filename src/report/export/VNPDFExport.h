@@ -5,7 +5,7 @@
 // line ends with CR LF; lengths are points with four decimals.
 //
 // With SearchableText (off by default, so the image-only file stays as it always was) each page's
-// contents also carry its text lines as invisible text over the image, in one non-embedded CID
+// contents also carry the text drawn on its picture as invisible text over the image, in one non-embedded CID
 // font (see VNPDFTextLayer.h) whose three objects take the next numbers after the last page and
 // are written just before the page tree; the resources then name it as /F1.
 #pragma once
@@ -38,12 +38,12 @@ public:
         if (format != ifGIF) ExportImageFormat = format;
     }
 
+    // Pages are drawn whole; the text layer is taken from that drawing (VNPDFTextCanvas.h).
+    bool WantsObjects() const override { return false; }
     void OnBeginDoc() override;
     void OnEndDoc() override;
     void OnBeginPage() override;
     void OnEndPage() override;
-    void OnText(const TRect& drawRect, int x, TVNView& view, int frameFlags, const AnsiString& text,
-                int y) override;
 
     std::vector<TVNExportOption> Options() const override;
     void SetOption(const std::string& name, const std::string& value) override;

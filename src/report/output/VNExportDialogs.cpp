@@ -3,6 +3,8 @@
 // and a scale that is not a number then ends the export before any file is written.
 #include "VNExportDialogs.h"
 
+#include "VNPDFRTFOptionsForms.h"
+
 #include "report/VNStrings.h"
 #include "report/export/VNGraphicExport.h"
 #include "report/export/VNTextExport.h"
@@ -213,6 +215,7 @@ void InstallVNExportDialogs() {
     RegisterVNExportDialog("TVNJPEGExport", JpegDialog);
     RegisterVNExportDialog("TVNEMFExport", MetafileDialog);
     RegisterVNExportDialog("TVNWMFExport", MetafileDialog);
+    RegisterVNPDFAndRTFDialogs();
     SetVNExportDialogHandler([](TVNExportFilter& filter) {
         const auto found = Dialogs().find(filter.ClassName());
         if (found == Dialogs().end()) return 1;
