@@ -1,13 +1,14 @@
 // The print loop over built pages: page lists, copies made by the engine with and without
 // collation, odd and even pages, one spooler document per run of equal paper, OnEndPrintPage,
 // the chosen source reaching the job, PrintScale's whole-number factors, scaling onto another
-// paper, a refused job and Cancel.
+// paper, a refused job, Cancel and the progress window's texts.
 #include "BuiltPages.h"
 #include "MemoryPrintPlatform.h"
 
 #include "report/VNEMFPages.h"
 #include "report/VNMemoView.h"
 #include "report/VNReport.h"
+#include "report/VNWindowServices.h"
 #include "report/print/VNReportPrint.h"
 
 #include "platform/Value.h"
@@ -163,4 +164,67 @@ TEST(PrintLoop, CancelAbortsTheDocumentAndNoQueueMeansNothingPrinted) {
     EXPECT_FALSE(out.Printed);
     EXPECT_FALSE(out.Error.empty());
     EXPECT_FALSE(built.Report.taoda);
+}
+
+namespace {
+
+// Progress windows opened by the print run: their captions and every label they were given.
+struct TProgressLog : IVNWindowServices {
+    std::vector<AnsiString> Captions, Labels;
+    int CancelAtPump = -1, Pumps = 0;
+    struct TWindow : IVNProgressWindow {
+        TProgressLog& Log;
+        explicit TWindow(TProgressLog& log) : Log(log) {}
+        void SetLabel(const AnsiString& text) override { Log.Labels.push_back(text); }
+        void SetDetail(const AnsiString&) override {}
+        void SetVisible(bool) override {}
+        bool ProcessMessages() override { return Log.Pumps++ == Log.CancelAtPump; }
+    };
+    std::unique_ptr<IVNProgressWindow> OpenProgress(const AnsiString& caption) override {
+        Captions.push_back(caption);
+        return std::make_unique<TWindow>(*this);
+    }
+    int ShowDialogPage(const TVNDialogPageForm&) override { return mrOk; }
+    void ShowPreview(TVNReport&) override {}
+    TProgressLog() { SetVNWindowServices(this); }
+    ~TProgressLog() override { SetVNWindowServices(nullptr); }
+};
+
+} // namespace
+
+TEST(PrintLoop, ProgressShowsEachPrintedPageOfTheTotalAndItsCancelStopsTheJob) {
+    TQueue q;
+    TPrintingScope scope(&q.Platform);
+    for (bool doublePass : {false, true}) {
+        TProgressLog log;
+        TBuiltPages built(5);
+        built.Report.ShowProgress = true;
+        built.Report.DoublePass = doublePass;
+        built.Report.ReportInfo.Title = CP936("盘点");
+        ASSERT_TRUE(built.Print("2,4").Printed);
+        EXPECT_EQ(log.Captions, (std::vector<AnsiString>{CP936("正在准备报表 - 盘点")}));
+        EXPECT_EQ(log.Labels, (std::vector<AnsiString>{CP936("正在打印页:"), CP936("正在打印页:  2 从 5"),
+                                                       CP936("正在打印页:  4 从 5")}))
+            << "double pass " << doublePass;
+    }
+    // An OnProgress handler takes the page numbers instead of the window.
+    TProgressLog log;
+    TBuiltPages built(3);
+    built.Report.ShowProgress = true;
+    std::vector<int> numbers;
+    built.Report.OnProgress = [&](int n) { numbers.push_back(n); };
+    ASSERT_TRUE(built.Print().Printed);
+    EXPECT_EQ(numbers, (std::vector<int>{1, 2, 3}));
+    EXPECT_TRUE(log.Captions.empty());
+    // Cancel pressed in the window while the first page is reported.
+    TProgressLog cancelling;
+    cancelling.CancelAtPump = 0;
+    TBuiltPages cancelled(4);
+    cancelled.Report.ShowProgress = true;
+    const std::size_t documents = q.Platform.Documents.size();
+    TVNPrintOutcome out = cancelled.Print();
+    EXPECT_TRUE(out.Cancelled);
+    EXPECT_FALSE(out.Printed);
+    EXPECT_EQ(q.Platform.Documents.size(), documents);
+    EXPECT_EQ(cancelling.Labels.size(), 2u);
 }

@@ -121,7 +121,9 @@ void TPrintRun::Progress(int pageNo) {
     }
     if (!FProgress) return;
     AnsiString label = VNText(TVNText::PrintingLabel) + "  " + IntToStr(pageNo);
-    if (FReport.DoublePass) label += " " + VNText(TVNText::OfTotal) + " " + IntToStr(FPages.Count());
+    // Printing works on pages that are all built, so the total is known whether the report was
+    // built in one pass or two.
+    label += " " + VNText(TVNText::OfTotal) + " " + IntToStr(FPages.Count());
     FProgress->SetLabel(label);
     if (FProgress->ProcessMessages()) FOutcome.Cancelled = true;
 }
