@@ -4,6 +4,8 @@
 
 #include "VNAddInViews.h"
 #include "VNBandView.h"
+#include "VNGridJson.h"
+#include "VNGridView.h"
 #include "VNStandardViews.h"
 
 #include "platform/Graphics.h"
@@ -289,6 +291,7 @@ bool IsLeftOutProperty(const AnsiString& name) {
         "IsPrinting", "Memo1",     "Memo.Count", "Lines.Count", "Lines1.Count", "CalcValue",
         "LastValue",  "ValueChanged", "EOF",     "RowNo",       "RowCount",     "FrameTyp",
         "FrameWidth", "FrameColor", "FrameStyle", "Font",       "DisplayFormat", "Highlight",
+        "ColCount", // a grid view's count, carried with its cells in "Grid"
     };
     for (const char* n : names)
         if (SameText(n, name)) return true;
@@ -517,6 +520,7 @@ std::vector<TStreamField> ViewStreamFields(TVNView& v) {
                                 std::numeric_limits<std::int32_t>::max()));
         Add(list, IntegerMember("RoundRect", &TVNRoundRectView::RoundRect, 0, U8));
     }
+    if (dynamic_cast<TVNGridView*>(&v)) list.push_back({GridViewJsonField()});
     if (dynamic_cast<TVNMemoView*>(&v))
         Add(list, IntegerMember("Adjust", &TVNMemoView::Adjust, std::numeric_limits<std::int32_t>::min(),
                                 std::numeric_limits<std::int32_t>::max()),

@@ -583,6 +583,33 @@ void ReadDocument(const TVNJson& root, TVNReport& report, TVNJsonDocument& docum
 
 } // namespace
 
+TVNJson NestedViewToJson(TVNView& view, TVNView& fresh, const std::string& path) {
+    TVNJson j;
+    j["Kind"] = ViewKindName(view.ClassName());
+    WriteFields(j, ViewFields(view), view, fresh, path);
+    if (DesignRecord(fresh) != DesignRecord(view))
+        throw EVNJsonError(path, "the view holds data that its text form does not carry");
+    return j;
+}
+
+void NestedViewFromJson(const TVNJson& j, TVNView& view, const std::string& path) {
+    ReadFields(j, ViewFields(view), view, path, {"Kind"});
+}
+
+void JsonViewKind(const TVNJson& j, const std::string& path, int& typeCode, AnsiString& className) {
+    RequireObject(j, path);
+    const TVNJson& kindJson = Require(j, "Kind", path);
+    if (!kindJson.is_string()) throw EVNJsonError(path + ".Kind", "expected the name of a view kind");
+    const std::string& name = kindJson.get_ref<const std::string&>();
+    for (const TKind& k : KnownKinds())
+        if (SameText(k.Name, name) || SameText(k.ClassName, name)) {
+            typeCode = k.TypeCode;
+            className = k.ClassName;
+            return;
+        }
+    throw EVNJsonError(path + ".Kind", "unknown view kind \"" + name + "\"");
+}
+
 TVNJsonDocument ReportFromJson(std::string_view text, TVNReport& report) {
     TVNJson root;
     std::map<std::string, int> lines;

@@ -53,3 +53,11 @@ std::string JsonToStoredBytes(std::string_view text, const std::string& extensio
 // Makes outFile from the text in jsonFile (the kind by outFile's extension), written whole or not
 // at all. Empty on success, else what went wrong: "FILE:LINE: path: message" for a wrong text.
 std::string MakeStoredFile(const std::string& jsonFile, const std::string& outFile);
+
+// Views held inside another view (the cells of a grid view): the text of a view written as the
+// differences from fresh (a view of the same kind as its holder makes it new), checked to carry
+// the whole design record; and the keys of such a text applied to a view of the named kind.
+TVNJson NestedViewToJson(TVNView& view, TVNView& fresh, const std::string& path);
+void NestedViewFromJson(const TVNJson& j, TVNView& view, const std::string& path);
+// The type code and class name of the kind a view text names in "Kind"; EVNJsonError when none.
+void JsonViewKind(const TVNJson& j, const std::string& path, int& typeCode, AnsiString& className);

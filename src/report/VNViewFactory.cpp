@@ -3,6 +3,7 @@
 
 #include "VNAddInViews.h"
 #include "VNBandView.h"
+#include "VNGridView.h"
 #include "VNReport.h"
 #include "VNStandardViews.h"
 
@@ -10,7 +11,11 @@
 #include <vector>
 
 static std::vector<TVNAddInObjectInfo>& AddIns() {
-    static std::vector<TVNAddInObjectInfo> list = BuiltInAddInViews();
+    static std::vector<TVNAddInObjectInfo> list = [] {
+        std::vector<TVNAddInObjectInfo> l = BuiltInAddInViews();
+        l.push_back(GridViewAddIn());
+        return l;
+    }();
     return list;
 }
 
