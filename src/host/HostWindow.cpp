@@ -2,6 +2,7 @@
 #include "HostWindow.h"
 
 #include "HostServer.h"
+#include "coordisp/PrintAutomation.h"
 #include "platform/qt/HostMessageEvent.h"
 #include "platform/MemDataSet.h"
 #include "platform/MessageService.h"
@@ -112,7 +113,7 @@ bool THostWindow::LoadModule(QString& error) {
 
 void THostWindow::ShowProblem(const QString& text) {
     FStatus->setText(text);
-    if (FOptions.ScreenshotFile.empty())
+    if (!FOptions.Unattended())
         Messages().Error(QStringToAnsi(text));
     else
         std::cerr << "retailhost: " << text.toStdString() << "\n";
@@ -128,6 +129,7 @@ void THostWindow::OpenModule() {
     if (!LoadModule(error)) {
         ShowProblem(error);
         if (!FOptions.ScreenshotFile.empty()) TakeScreenshotAndFinish();
+        if (FOptions.Print.Requested) CloseModuleAndExit(1);
         return;
     }
     const QList<QWidget*> before = FPanel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
@@ -170,7 +172,10 @@ void THostWindow::SendResize() {
 void THostWindow::OnModuleClosed() {
     FModuleForms.clear(); // the module frees its own form
     FOpenAction->setEnabled(true);
-    if (!FOptions.ScreenshotFile.empty()) {
+    if (FOptions.Print.Requested && !FPrintDone) {
+        std::cerr << "retailhost: the module closed before the sheet was printed\n";
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
+    } else if (!FOptions.ScreenshotFile.empty()) {
         // The module closing before its screenshot (it failed to start) fails the run.
         const int rc = FScreenshotTaken ? 0 : 1;
         if (rc) std::cerr << "retailhost: the module closed before the screenshot was taken\n";
@@ -181,14 +186,19 @@ void THostWindow::OnModuleClosed() {
 void THostWindow::OnServerCall(std::int32_t dispId, std::int32_t function, bool ok) {
     // The condition dialog opens right after the module has read its template list and rights;
     // poll for it once the module is talking to us.
-    if (dispId == CoorDispId::CheckRight && !FDialogAnswered &&
-        (!FOptions.Sheet.empty() || !FOptions.ScreenshotFile.empty()))
+    if (dispId == CoorDispId::CheckRight && !FDialogAnswered && (!FOptions.Sheet.empty() || FOptions.Unattended()))
         QTimer::singleShot(50, this, [this] { AnswerConditionDialog(); });
     if (dispId == CoorDispId::RunServerFunction && function == ServerFunction::SheetLines && ok &&
         !FOptions.ScreenshotFile.empty() && !FScreenshotScheduled) {
         FScreenshotScheduled = true;
         QTimer::singleShot(std::max(FOptions.ScreenshotAfterMs, 300), this,
                            [this] { TakeScreenshotAndFinish(); });
+    }
+    if (dispId == CoorDispId::RunServerFunction && function == ServerFunction::SheetLines &&
+        FOptions.Print.Requested && !FPrintScheduled) {
+        FPrintScheduled = true;
+        // After the search has returned to the loop and the form shows the lines.
+        QTimer::singleShot(0, this, [this, ok] { ok ? PrintAndFinish() : CloseModuleAndExit(1); });
     }
 }
 
@@ -241,4 +251,45 @@ void THostWindow::TakeScreenshotAndFinish() {
     } else {
         finish();
     }
+}
+
+void THostWindow::PrintAndFinish() {
+    const THostPrintOptions& p = FOptions.Print;
+    auto print = reinterpret_cast<TPrintSheetProc>(FLibrary ? dlsym(FLibrary, PrintSheetSymbol) : nullptr);
+    if (!print) {
+        std::cerr << "retailhost: the module has no print entry " << PrintSheetSymbol << "\n";
+        CloseModuleAndExit(1);
+        return;
+    }
+    std::vector<const char*> options;
+    for (const std::string& o : p.ExportOptions) options.push_back(o.c_str());
+    options.push_back(nullptr);
+    TSheetPrintRequest request{};
+    request.Mode = p.TemplateMode ? SheetPrintTemplate : SheetPrintNormal;
+    request.TemplateName = p.TemplateName.c_str();
+    request.Action = p.ToPrinter                    ? SheetPrintToPrinter
+                     : !p.PreviewScreenshot.empty() ? SheetPrintPreviewScreenshot
+                                                    : SheetPrintExport;
+    request.Format = p.ExportFormat.c_str();
+    request.FileName = request.Action == SheetPrintPreviewScreenshot ? p.PreviewScreenshot.c_str() : p.ExportFile.c_str();
+    request.Options = options.data();
+    int pages = 0;
+    char error[1024] = {};
+    const int rc = print(&request, &pages, error, sizeof error);
+    FPrintDone = true;
+    if (rc == 0) {
+        std::cout << "pages: " << pages << "\n";
+        if (request.Action != SheetPrintToPrinter) std::cout << "written: " << request.FileName << "\n";
+    } else {
+        std::cerr << "retailhost: " << error << "\n";
+    }
+    CloseModuleAndExit(rc == 0 ? 0 : 1);
+}
+
+void THostWindow::CloseModuleAndExit(int rc) {
+    FPrintDone = true;
+    // The module saves its layout and reports 0x404 as at any close; then the run ends.
+    for (const auto& form : FModuleForms)
+        if (form) form->close();
+    QTimer::singleShot(0, qApp, [rc] { QCoreApplication::exit(rc); });
 }

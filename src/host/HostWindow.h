@@ -13,8 +13,21 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <string>
+#include <vector>
 
 class QLabel;
+
+// A scripted print of the sheet once it is shown (the module's print entry does the work).
+struct THostPrintOptions {
+    bool Requested = false;
+    bool TemplateMode = false;    // --print-mode template (else normal)
+    std::string TemplateName;     // --template
+    std::string ExportFormat;     // --export FORMAT:FILE
+    std::string ExportFile;
+    std::vector<std::string> ExportOptions; // --option NAME=VALUE
+    bool ToPrinter = false;       // --print
+    std::string PreviewScreenshot; // --preview-screenshot FILE
+};
 
 struct THostWindowOptions {
     std::string OperatorCode = "0001";
@@ -22,6 +35,9 @@ struct THostWindowOptions {
     std::string ScreenshotFile; // non-empty: unattended run that grabs the window and exits
     int ScreenshotAfterMs = 0;
     std::string DatabaseLabel; // shown in the status bar
+    THostPrintOptions Print;
+    // A run nobody watches: a screenshot or a scripted print.
+    bool Unattended() const { return !ScreenshotFile.empty() || Print.Requested; }
 };
 
 class THostWindow : public QMainWindow {
@@ -45,6 +61,8 @@ private:
     void OnServerCall(std::int32_t dispId, std::int32_t function, bool ok);
     void AnswerConditionDialog();
     void TakeScreenshotAndFinish();
+    void PrintAndFinish();
+    void CloseModuleAndExit(int rc);
     void ShowProblem(const QString& text);
 
     TCoorDispRef FServer;
@@ -59,4 +77,6 @@ private:
     bool FDialogAnswered = false;
     bool FScreenshotScheduled = false;
     bool FScreenshotTaken = false;
+    bool FPrintScheduled = false;
+    bool FPrintDone = false;
 };

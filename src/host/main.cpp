@@ -1,6 +1,9 @@
 // retailhost: the host stand-in's program. A thin shell over the hostserver library:
 //   retailhost [--db PATH | --pg CONNINFO] [--operator CODE] [--sheet DJH] [--screenshot FILE]
 //              [--screenshot-after MS]                          the host window
+//   retailhost --sheet DJH --print-mode normal|template [--template NAME]
+//              (--export FORMAT:FILE [--option NAME=VALUE ...] | --print | --preview-screenshot FILE)
+//                                                   print the sheet as the module's buttons would
 //   retailhost call [--db PATH | --pg CONNINFO] OPERATION ARGS...  one server operation
 //   retailhost init-demo [--db PATH | --pg CONNINFO] [--lines N] [--date YYYYMMDD]
 #include "CallCommand.h"
@@ -29,6 +32,8 @@ namespace {
 const char* const Usage =
     "usage: retailhost [--db PATH | --pg CONNINFO] [--operator CODE] [--sheet DJH]\n"
     "                  [--screenshot FILE] [--screenshot-after MS]\n"
+    "       retailhost [--db PATH | --pg CONNINFO] --sheet DJH --print-mode normal|template [--template NAME]\n"
+    "                  (--export FORMAT:FILE [--option NAME=VALUE ...] | --print | --preview-screenshot FILE)\n"
     "       retailhost call [--db PATH | --pg CONNINFO] OPERATION ARGS...\n"
     "       retailhost init-demo [--db PATH | --pg CONNINFO] [--lines N] [--date YYYYMMDD]\n";
 
@@ -65,7 +70,7 @@ int RunWindow(int argc, char** argv, TCoorDispRef server, THostWindowOptions opt
               const std::string& dbLabel) {
     QApplication app(argc, argv);
     options.DatabaseLabel = dbLabel;
-    const bool unattended = !options.ScreenshotFile.empty();
+    const bool unattended = options.Unattended();
     THostWindow window(std::move(server), options);
     TQtMessageService messages(&window);
     // An unattended run never waits for a person, in the host or in the module it loads.
@@ -125,11 +130,48 @@ int main(int argc, char** argv) {
             window.Sheet = args[++i];
         else if (command.empty() && a == "--screenshot" && hasValue)
             window.ScreenshotFile = args[++i];
+        else if (command.empty() && a == "--print-mode" && hasValue) {
+            const std::string mode = args[++i];
+            if (mode != "normal" && mode != "template") {
+                std::cerr << "retailhost: --print-mode is normal or template, not \"" << mode << "\"\n" << Usage;
+                return 2;
+            }
+            window.Print.Requested = true;
+            window.Print.TemplateMode = mode == "template";
+        } else if (command.empty() && a == "--template" && hasValue)
+            window.Print.TemplateName = args[++i];
+        else if (command.empty() && a == "--export" && hasValue) {
+            const std::string spec = args[++i];
+            const auto colon = spec.find(':');
+            if (colon == std::string::npos || colon == 0 || colon + 1 == spec.size()) {
+                std::cerr << "retailhost: --export takes FORMAT:FILE, not \"" << spec << "\"\n" << Usage;
+                return 2;
+            }
+            window.Print.ExportFormat = spec.substr(0, colon);
+            window.Print.ExportFile = spec.substr(colon + 1);
+        } else if (command.empty() && a == "--option" && hasValue)
+            window.Print.ExportOptions.push_back(args[++i]);
+        else if (command.empty() && a == "--print")
+            window.Print.ToPrinter = true;
+        else if (command.empty() && a == "--preview-screenshot" && hasValue)
+            window.Print.PreviewScreenshot = args[++i];
         else if (command.empty() && a == "--screenshot-after" && hasValue) {
             if (!numberOption("--screenshot-after", "milliseconds", 0, 600000, window.ScreenshotAfterMs)) return 2;
         }
         else
             rest.push_back(a);
+    }
+    {
+        // A print needs its mode and exactly one of the three things to do, and nothing else.
+        const THostPrintOptions& p = window.Print;
+        const int actions = int(!p.ExportFile.empty()) + int(p.ToPrinter) + int(!p.PreviewScreenshot.empty());
+        const bool printArgs = !p.TemplateName.empty() || !p.ExportOptions.empty() || actions > 0;
+        if ((p.Requested && (actions != 1 || !window.ScreenshotFile.empty())) || (!p.Requested && printArgs) ||
+            (!p.ExportOptions.empty() && p.ExportFile.empty())) {
+            std::cerr << "retailhost: --print-mode goes with one of --export, --print or --preview-screenshot\n"
+                      << Usage;
+            return 2;
+        }
     }
     const bool defaultDb = choice.SqlitePath.empty() && choice.Conninfo.empty();
     if (defaultDb) choice.SqlitePath = DefaultDatabasePath();
@@ -170,7 +212,7 @@ int main(int argc, char** argv) {
         }
         if (command.empty() && !window.Sheet.empty())
             if (const std::string problem = SheetProblem(*db, window.Sheet); !problem.empty())
-                return StartFailure(argc, argv, window.ScreenshotFile.empty(), problem, 2);
+                return StartFailure(argc, argv, !window.Unattended(), problem, 2);
         // Held while this process uses the file, so that init-demo does not replace it.
         const TDatabaseLock inUse(choice.Conninfo.empty() ? choice.SqlitePath : std::string(),
                                    TDatabaseLock::TMode::Shared);
@@ -181,9 +223,9 @@ int main(int argc, char** argv) {
     } catch (const std::filesystem::filesystem_error& e) {
         // Typically the data folder cannot be created or written: say which and why.
         const std::string where = e.path1().empty() ? std::string() : " " + e.path1().string();
-        return StartFailure(argc, argv, command.empty() && window.ScreenshotFile.empty(),
+        return StartFailure(argc, argv, command.empty() && !window.Unattended(),
                             "cannot use the data folder" + where + ": " + e.code().message(), 1);
     } catch (const std::exception& e) {
-        return StartFailure(argc, argv, command.empty() && window.ScreenshotFile.empty(), e.what(), 1);
+        return StartFailure(argc, argv, command.empty() && !window.Unattended(), e.what(), 1);
     }
 }

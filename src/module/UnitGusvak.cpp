@@ -46,6 +46,8 @@ TFrmGusvak::TFrmGusvak(QWidget* owner) : TFrmBase(owner) {
     FADS_Main = MakeSheetLines();
     FADS = std::make_unique<TMemDataSet>();
     DefineSheetCopy(*FADS);
+    EnsureReportEngine();
+    FTemplatePrint = std::make_unique<TSheetTemplatePrint>(*FADS);
     dgdView->SetDataSet(FADS_Main);
     SetupSheetHelp(RopHelp);
     qApp->installEventFilter(this);
@@ -411,9 +413,78 @@ void TFrmGusvak::tbnHelpClick() {
     RopHelp.Execute();
 }
 
-// Preview and print come with the report engine's orchestration; until then they do nothing.
-void TFrmGusvak::tbnPreviewClick() {}
-void TFrmGusvak::tbnPrintClick() {}
+bool TFrmGusvak::LinesOpen() const {
+    return FADS_Main && FADS_Main->Active();
+}
+
+TSheetHeaderTexts TFrmGusvak::HeaderTexts() const {
+    TSheetHeaderTexts h;
+    h.Djh = QStringToAnsi(edtDjh->text());
+    h.Bz = QStringToAnsi(edtBz->text());
+    h.Bmbm = QStringToAnsi(edtBmbm->text());
+    h.Bmmc = QStringToAnsi(edtBmmc->text());
+    h.Ckbm = QStringToAnsi(edtCkbm->text());
+    h.Ckmc = QStringToAnsi(edtCkmc->text());
+    h.Zdrbm = QStringToAnsi(edtZdrbm->text());
+    h.Zdrmc = QStringToAnsi(edtZdrmc->text());
+    h.Pdrq = FPdrq;
+    h.Zdrq = QStringToAnsi(edtZdrq->text());
+    h.Mnrq = QStringToAnsi(edtMnrq->text());
+    return h;
+}
+
+void TFrmGusvak::tbnPreviewClick() {
+    TSheetPrintTarget target;
+    target.Kind = TSheetPrintTarget::Preview;
+    RunPrint(target);
+}
+
+void TFrmGusvak::tbnPrintClick() {
+    TSheetPrintTarget target;
+    target.Kind = TSheetPrintTarget::Print;
+    ConfirmAndPrint(target);
+}
+
+void TFrmGusvak::ConfirmAndPrint(TSheetPrintTarget& target) {
+    if (!LinesOpen()) return;
+    if (Messages().ShowMessage(CP936("请准备好打印机，进行打印!"), CP936("提示"), TMsgIcon::Information,
+                               TMsgButtons::OKCancel) != TMsgResult::OK)
+        return;
+    RunPrint(target);
+}
+
+void TFrmGusvak::RunPrint(TSheetPrintTarget& target) {
+    if (rdoNormal->isChecked())
+        NormalPrint(target);
+    else if (rdoMuban->isChecked())
+        TemplatePrintTo(target);
+}
+
+void TFrmGusvak::NormalPrint(TSheetPrintTarget& target) {
+    (void)target;
+    if (!LinesOpen()) return;
+    // The grid's white titles would vanish on paper; the generated report copies the title font.
+    dgdView->SetTitleFontColor(Qt::black);
+    SetNormalPrintVariables(FContext.OperatorCode, FContext.CurrentDate, FContext.CurrentDateTime, HeaderTexts());
+    dgdView->SetTitleFontColor(Qt::white);
+}
+
+void TFrmGusvak::TemplatePrintTo(TSheetPrintTarget& target) {
+    SetTemplatePrintVariables(HeaderTexts());
+    const AnsiString name = QStringToAnsi(cmbPrint->currentText());
+    if (Trim(name).empty()) {
+        Messages().Error(CP936("未选择报表模板！"));
+        return;
+    }
+    // A name the list does not hold leaves the list on its current record, whose template is used.
+    if (FReportList && FReportList->Active())
+        FReportList->Locate("f_reportname", {Value::String(name)}, TLocateOptions{true, false});
+    const AnsiString hex = FReportList && FReportList->Active() && !FReportList->IsEmpty()
+                               ? FieldText(*FReportList, "f_reportinfo")
+                               : AnsiString();
+    if (!FTemplatePrint->Load(hex)) return;
+    SendReport(FTemplatePrint->Rrt(), target);
+}
 
 void TFrmGusvak::tbnExitClick() {
     close();

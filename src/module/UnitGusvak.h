@@ -11,6 +11,7 @@
 #include "controls/AdvDBGridQx.h"
 #include "FrmBase.h"
 #include "RopWin.h"
+#include "SheetPrint.h"
 #include "framework/UnitOrvaneClass.h"
 #include "framework/WorkContext.h"
 #include "platform/AnsiString.h"
@@ -81,6 +82,17 @@ public:
     void tbnFilterClick();
     void tbnPreviewClick();
     void tbnPrintClick();
+    // The print button's path: lines loaded, the confirmation answered OK, then the print.
+    void ConfirmAndPrint(TSheetPrintTarget& target);
+    // The print of the chosen mode to a target, as the preview and print buttons run it once
+    // their own checks have passed (automation calls it with an export target).
+    void RunPrint(TSheetPrintTarget& target);
+    // Whether lines are loaded (ADS_Main open): printing needs them.
+    bool LinesOpen() const;
+    // The header as shown, with the stocktake date.
+    TSheetHeaderTexts HeaderTexts() const;
+    // The template print's report and data set.
+    TSheetTemplatePrint& TemplatePrint() { return *FTemplatePrint; }
     void tbnHelpClick();
     void tbnExitClick();
     void rdoNormalClick();
@@ -115,6 +127,8 @@ private:
     void FormCreate();
     void SaveLayoutOnce();
     void ResetForm();
+    void NormalPrint(TSheetPrintTarget& target);
+    void TemplatePrintTo(TSheetPrintTarget& target);
     QColor LineColor(int row) const;
 
     std::unique_ptr<TOrvaneClass> FOrvane;
@@ -123,6 +137,7 @@ private:
     std::shared_ptr<TMemDataSet> FADS_Main;
     std::unique_ptr<TMemDataSet> FADS;
     std::unique_ptr<TFrmCondition> FFrmCondition;
+    std::unique_ptr<TSheetTemplatePrint> FTemplatePrint;
     bool FFirstShow = false;
     bool FClosing = false;
     bool FLayoutSaved = false;

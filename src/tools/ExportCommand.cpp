@@ -64,16 +64,9 @@ int RunExport(int argc, char** argv) {
             return Usage();
     }
     if (format.empty() || out.empty()) return Usage();
-    const TVNExportFormat* fmt = FindExportFormat(format);
-    if (!fmt) {
-        std::fprintf(stderr, "vnreport: unknown format \"%s\"; formats: %s\n", format.c_str(),
-                     ExportFormatList().c_str());
-        return 2;
-    }
-    std::unique_ptr<TVNExportFilter> filter = fmt->Make();
-    filter->ShowDialog = false;
+    std::unique_ptr<TVNExportFilter> filter;
     try {
-        for (const auto& [name, value] : options) filter->SetOption(name, value);
+        filter = MakeExportFilter(format, options);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vnreport: %s\n", e.what());
         return 2;

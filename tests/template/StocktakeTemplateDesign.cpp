@@ -169,19 +169,24 @@ void DesignStocktakeTemplate(TVNReport& r) {
         left += c.Width;
     }
 
-    // Count and gain/loss totals under the last row, then the signatures of the stocktake.
+    // Count and the totals of the quantity and amount columns under the last row, then the
+    // signatures of the stocktake.
     AddBand(p, "SummaryBand", bkSummary, 252, 50);
-    const int amountsLeft = PrintableWidth - TableColumns[9].Width - TableColumns[10].Width;
-    AddCell(p, "MemoTotal", x, 252, amountsLeft, 20, {"合计:[COUNT(MasterDataBand)]条"}, vntaLeftJustify)
+    constexpr int FirstSummed = 6; // 账面数量 .. 损益金额(含税)
+    int countWidth = 0;
+    for (int i = 0; i < FirstSummed; ++i)
+        countWidth += TableColumns[i].Width;
+    AddCell(p, "MemoTotal", x, 252, countWidth, 20, {"合计:[COUNT(MasterDataBand)]条"}, vntaLeftJustify)
         ->Font.Style = fsBold;
-    TVNMemoView* sumWs = AddCell(p, "SumSyjews", x + amountsLeft, 252, TableColumns[9].Width, 20,
-                                 {"[SUM([Ads.f_Syjews],MasterDataBand)]"}, vntaRightJustify);
-    TVNMemoView* sumHs =
-        AddCell(p, "SumSyjehs", x + amountsLeft + TableColumns[9].Width, 252, TableColumns[10].Width, 20,
-                {"[SUM([Ads.f_Syjehs],MasterDataBand)]"}, vntaRightJustify);
-    for (TVNMemoView* m : {sumWs, sumHs}) {
-        m->Format = ThousandsFormat2;
-        m->Font.Style = fsBold;
+    left = x + countWidth;
+    for (int i = FirstSummed; i < 11; ++i) {
+        const auto& c = TableColumns[i];
+        const std::string field = std::string(c.Text).substr(1, std::string(c.Text).size() - 2); // Ads.f_...
+        TVNMemoView* sum = AddCell(p, AnsiString("Sum") + c.Name, left, 252, c.Width, 20,
+                                   {"[SUM([" + field + "],MasterDataBand)]"}, vntaRightJustify);
+        sum->Format = c.Format;
+        sum->Font.Style = fsBold;
+        left += c.Width;
     }
     AddMemo(p, "MemoPdr", x, 280, third, 18, {"盘点人:"});
     AddMemo(p, "MemoFhr", x + third, 280, third, 18, {"复核人:"});

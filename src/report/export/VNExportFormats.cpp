@@ -42,3 +42,14 @@ std::string ExportFormatList() {
     for (const auto& f : ExportFormats()) list += (list.empty() ? "" : ", ") + f.Name;
     return list;
 }
+
+std::unique_ptr<TVNExportFilter> MakeExportFilter(std::string_view format,
+                                                  const std::vector<std::pair<std::string, std::string>>& options) {
+    const TVNExportFormat* fmt = FindExportFormat(format);
+    if (!fmt)
+        throw EVNExportError("unknown format \"" + std::string(format) + "\"; formats: " + ExportFormatList());
+    std::unique_ptr<TVNExportFilter> filter = fmt->Make();
+    filter->ShowDialog = false;
+    for (const auto& [name, value] : options) filter->SetOption(name, value);
+    return filter;
+}

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 struct TVNExportFormat {
@@ -20,3 +21,9 @@ const std::vector<TVNExportFormat>& ExportFormats();
 const TVNExportFormat* FindExportFormat(std::string_view name);
 // "txt, csv, ..." for messages.
 std::string ExportFormatList();
+
+// A filter of the named format with the given options (NAME, VALUE) set and its dialog off, the
+// way a command line or an automated run writes a report. Throws EVNExportError for an unknown
+// format (naming the formats there are) or an option the filter cannot take.
+std::unique_ptr<TVNExportFilter> MakeExportFilter(std::string_view format,
+                                                  const std::vector<std::pair<std::string, std::string>>& options);

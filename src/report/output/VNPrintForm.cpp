@@ -262,6 +262,15 @@ TVNPrintOutcome PrintBuiltReportDlg(TVNReport& report, int currentPage, QWidget*
     return PrintBuiltReport(report, options);
 }
 
+TVNPrintOutcome BuildAndPrintReport(TVNReport& report, QWidget* parent) {
+    // The print dialog here never asks for a new build, so one build and one dialog complete it.
+    if (!report.BuildReport()) return {};
+    TVNPrintOutcome outcome = PrintBuiltReportDlg(report, 0, parent);
+    if (!outcome.Printed && !outcome.Cancelled && !outcome.Error.empty())
+        VNShowMessage(outcome.Error, VNText(TVNText::ErrorCaption), TVNMessageKind::Error);
+    return outcome;
+}
+
 TVNPrintOutcome PrintCurrentPage(TVNReport& report, int currentPage) {
     if (!VNPrinterList().HasPrinters()) return {};
     report.taoda = report.taodaDefault;

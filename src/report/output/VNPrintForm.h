@@ -79,5 +79,9 @@ private:
 // defaults, when ShowPrintDialog is false). Nothing happens (Printed false, Error empty) when
 // there are no built pages, no printer is installed or the dialog is cancelled.
 TVNPrintOutcome PrintBuiltReportDlg(TVNReport& report, int currentPage = 0, QWidget* parent = nullptr);
+// Builds the report, then prints it with PrintBuiltReportDlg when at least one page was built.
+// A job the queue refused (or that failed on the way) is shown once as an error; a cancelled
+// dialog or job is not an error.
+TVNPrintOutcome BuildAndPrintReport(TVNReport& report, QWidget* parent = nullptr);
 // Prints one page once without a dialog: the preview's "print current page".
 TVNPrintOutcome PrintCurrentPage(TVNReport& report, int currentPage);
