@@ -3,6 +3,7 @@
 #include "VNAddInViews.h"
 #include "VNEngine.h"
 #include "VNReport.h"
+#include "VNRichView.h"
 #include "VNViewFactory.h"
 
 #include <cmath>
@@ -222,5 +223,6 @@ std::vector<TVNAddInObjectInfo> BuiltInAddInViews() {
         {"TVNCheckBoxView", [] { return new TVNCheckBoxView; }, "VN_CHBOXOBJECT", {}, {}},
         {"TVNDiagonalView", [] { return new TVNDiagonalView; }, "VN_DiagonalObject", {}, {}},
         {"TVNRoundRectView", [] { return new TVNRoundRectView; }, "VN_RRECTOBJECT", {}, "TVNRoundRectForm"},
+        RichViewAddIn(),
     };
 }

@@ -107,5 +107,6 @@ enum TVNGradientStyle : int {
 // Fills r on the canvas with a gradient from begin to end in the given style.
 void PaintGradient(ICanvas& canvas, const TRect& r, TColor begin, TColor end, int style);
 
-// The registry entries of the kinds above; the view factory starts its add-in list with them.
+// The registry entries of the kinds above and of the rich-text view (VNRichView.h); the view
+// factory starts its add-in list with them.
 std::vector<TVNAddInObjectInfo> BuiltInAddInViews();

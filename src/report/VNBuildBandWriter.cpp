@@ -9,6 +9,7 @@
 
 #include "VNEMFPages.h"
 #include "VNEngine.h"
+#include "VNMemoLayout.h"
 #include "VNMemoView.h"
 
 #include "platform/MemDataSet.h"
@@ -21,17 +22,6 @@ bool IsStretcheable(TVNView* v) {
     return dynamic_cast<TVNStretcheable*>(v) != nullptr;
 }
 
-// Frame allowance of the top and bottom sides: half the width of a visible side, plus twice the
-// width for a double line.
-int FrameAllowance(const TVNView& v) {
-    int f = 0;
-    for (const TVNFrameLine* side : {&v.TopFrame(), &v.BottomFrame()}) {
-        if (!side->Visible) continue;
-        f += RoundToIntClamped(side->Width / 2.0);
-        if (side->Style & fsDoubleLine) f += RoundToIntClamped(2.0 * side->Width);
-    }
-    return f;
-}
 } // namespace
 
 // Views a band writes itself: cells of cross bands and subreport views are printed by the
@@ -209,9 +199,11 @@ void TVNBuildEngine::WriteView(TVNView* view, TVNBand* band, int y) {
         return;
     }
     const AnsiString keepTag = view->Tag;
+    auto* stretcheable = dynamic_cast<TVNStretcheable*>(view);
     try {
         view->ApplyBandAlign();
-        if (!memo || memo->DrawMode == 0) EvaluateView(view);
+        // The next part of a view written in parts goes on with the text it was given.
+        if ((!memo || memo->DrawMode == 0) && !(stretcheable && stretcheable->HasRest())) EvaluateView(view);
         if (!view->Visible) {
             if (memo) {
                 memo->DrawMode = 0;
@@ -255,7 +247,10 @@ void TVNBuildEngine::WriteViewPart(TVNView* v, TVNMemoView* memo, TVNBand* band,
     TScopedValue top(v->Top, 0);
     TScopedValue keepHeight(v->Height, height);
     if (memo) memo->DrawMode = 2;
+    auto* st = dynamic_cast<TVNStretcheable*>(v);
+    if (st) st->SplitPart = true;
     WriteView(v, band, band->Y);
+    if (st) st->SplitPart = false;
 }
 
 void TVNBuildEngine::DrawBreakedBand(TVNBand* band) {
@@ -297,7 +292,9 @@ void TVNBuildEngine::DrawBreakedBand(TVNBand* band) {
                     if (st->MinLineHeight() < part) {
                         v->Height = part;
                         if (memo) memo->DrawMode = 2;
+                        st->SplitPart = true;
                         WriteView(v, band, band->Y);
+                        st->SplitPart = false;
                         v->Height = keepHeight;
                         s.Printed += part;
                     }
@@ -312,7 +309,7 @@ void TVNBuildEngine::DrawBreakedBand(TVNBand* band) {
                         if (o.View->Stretched())
                             if (auto* os = dynamic_cast<TVNStretcheable*>(o.View))
                                 r = std::max(r, os->RemainingHeight());
-                    const int part = r + 2 * v->GapY + FrameAllowance(*v) + 1;
+                    const int part = r + 2 * v->GapY + MemoFrameAllowance(*v) + 1;
                     WriteViewPart(v, memo, band, part);
                     s.Printed += part;
                     s.Pending = false;

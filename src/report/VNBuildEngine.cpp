@@ -614,8 +614,10 @@ bool TVNBuildEngine::NeedsBreak(TVNBand* band, int height) const {
     if (band->Type == bkColumnFooter) return false;
     const TVNPageBuild& bp = *FPage;
     // A band taller than the room of a fresh page is drawn there (over the bottom): breaking
-    // again would only leave empty pages behind.
-    if (bp.CurY + ColumnFooterHeight() + height > bp.CurBottom) return bp.CurY != bp.ContentTop;
+    // again would only leave empty pages behind. A Breaked band is drawn in parts instead, so
+    // what does not fit goes on the next pages rather than off the paper.
+    if (bp.CurY + ColumnFooterHeight() + height > bp.CurBottom)
+        return bp.CurY != bp.ContentTop || (band->View->Flags & bfBreaked);
     const int n = band->LinesPerPage;
     if (band->View->NewColumnAfter == 1 && n > 0) {
         const int limit = (band->View->Flags & bfPrintColFirst) ? n * band->View->Columns : n;

@@ -6,6 +6,7 @@
 #include "VNBandView.h"
 #include "VNGridJson.h"
 #include "VNGridView.h"
+#include "VNRichView.h"
 #include "VNStandardViews.h"
 
 #include "platform/Graphics.h"
@@ -521,6 +522,8 @@ std::vector<TStreamField> ViewStreamFields(TVNView& v) {
         Add(list, IntegerMember("RoundRect", &TVNRoundRectView::RoundRect, 0, U8));
     }
     if (dynamic_cast<TVNGridView*>(&v)) list.push_back({GridViewJsonField()});
+    // The rich text as stored (RTF, or plain text), in the place of the plain "Lines" property.
+    if (dynamic_cast<TVNRichView*>(&v)) Add(list, TextMember("Lines", &TVNRichView::RichText), true);
     if (dynamic_cast<TVNMemoView*>(&v))
         Add(list, IntegerMember("Adjust", &TVNMemoView::Adjust, std::numeric_limits<std::int32_t>::min(),
                                 std::numeric_limits<std::int32_t>::max()),

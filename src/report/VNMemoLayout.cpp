@@ -238,7 +238,7 @@ int MemoFontHeight(int size, double scale) {
     return -(scale == 1.0 ? RoundToIntClamped(px) : ClampToInt(px));
 }
 
-int MemoFrameAllowance(const TVNMemoView& memo) {
+int MemoFrameAllowance(const TVNView& memo) {
     int allowance = 0;
     for (const TVNFrameLine* f : {&memo.TopFrame(), &memo.BottomFrame()}) {
         if (!f->Visible) continue;

@@ -19,6 +19,7 @@
 
 class ICanvas;
 class TVNMemoView;
+class TVNView;
 
 constexpr char VNLineEnd = '\x01';
 
@@ -70,8 +71,9 @@ void WrapLines(ICanvas& canvas, const TVNStrings& lines, const TVNWrapOptions& o
 TRect MemoTextRect(const TVNMemoView& memo);
 // The measuring font height (negative: an em height) for a size in points at a scale.
 int MemoFontHeight(int size, double scale);
-// The frame allowance of the top and bottom sides: half a visible side, twice more for a double.
-int MemoFrameAllowance(const TVNMemoView& memo);
+// The frame allowance of the top and bottom sides: half a visible side, twice more for a double
+// (every stretcheable view measures its height with it).
+int MemoFrameAllowance(const TVNView& view);
 
 // Wraps memo.Memo1 for the memo's current geometry (after ScaleForPaint): chooses the measuring
 // canvas, scales the font down by width when asked, and leaves the output lines in `out`,

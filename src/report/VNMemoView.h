@@ -40,6 +40,13 @@ public:
     virtual int MinLineHeight() { return 0; }
     virtual int FitHeight() { return 0; }
     virtual int RemainingHeight() { return 0; }
+    // Set by the band engine while it writes the view as one part of a band drawn across pages
+    // (memos have their DrawMode for it): the write takes what fits the Height it is given and
+    // keeps the rest for the next part.
+    bool SplitPart = false;
+    // True while a view written in parts still has a rest to write: the engine does not evaluate
+    // it again for the next part.
+    virtual bool HasRest() const { return false; }
 };
 
 class TVNMemoView : public TVNStretcheable {

@@ -125,7 +125,7 @@ TEST(ViewKinds, CheckBoxTailFollowsTheStreamVersion) {
 }
 
 TEST(ViewKinds, AddInKindsAreRegisteredByClassName) {
-    for (const char* name : {"TVNShapeView", "TVNCheckBoxView", "TVNDiagonalView", "TVNRoundRectView"}) {
+    for (const char* name : {"TVNShapeView", "TVNCheckBoxView", "TVNDiagonalView", "TVNRoundRectView", "TVNRichView"}) {
         SCOPED_TRACE(name);
         std::unique_ptr<TVNView> v(CreateViewByType(ViewTypeAddIn, name));
         ASSERT_TRUE(v);
