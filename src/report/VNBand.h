@@ -55,6 +55,7 @@ public:
     TVNBand* Parent = nullptr;       // a child band: the band that names it
     std::vector<TVNBand*> Groups;    // data bands: their group headers, outermost first
     TVNDataset* CrossDataSet = nullptr; // cross data set given by the cross band's list
+    int CrossMaxColumns = 0;            // cross data band: the most columns a row printed
     int PageBreakRequests = 0, ColumnBreakRequests = 0; // "NEWPAGE" / "NEWCOLUMN" of its script
     bool SkipBeforePrintScript = false; // printed again after a break: the script ran already
     bool Queued = false;                // waiting in the data loop's print queue
@@ -68,6 +69,10 @@ public:
         bool IncludeInvisible = false;
         Value Total;
         int Rows = 0; // rows added since the last reset (averages)
+        // Held by a band cut into cross-tab columns: the accumulator (column 0) has a copy per
+        // column, made when the column first adds a row.
+        bool PerColumn = false;
+        int Column = 0;
     };
     std::vector<TAccumulator> Accumulators;
     // The data set's range before the band overrode it (restored when the band is freed).

@@ -34,6 +34,14 @@ int DerivedDataType(int holderType) {
     }
 }
 
+// A band cut into cross-tab columns: it holds views of the cross bands.
+bool HoldsCells(const TVNBand* band) {
+    if (band->IsCrossBand()) return false;
+    for (const TVNView* v : band->Objects)
+        if (v->OwnerBand && v->OwnerBand != band && v->OwnerBand->IsCrossBand()) return true;
+    return false;
+}
+
 // A child band counts as the band that prints it.
 TVNBand* HolderOfType(TVNBand* band) {
     while (band && band->Type == bkChild && band->Parent)
@@ -133,6 +141,7 @@ void TVNBuildEngine::RegisterAggregates(TVNPageBuild& bp) {
             acc.Expression = call.Kind == vnaCount ? AnsiString() : Trim(call.FirstArgument);
             acc.IncludeInvisible = call.IncludeInvisible();
             acc.Total = AggregateInitialValue(call.Kind);
+            acc.PerColumn = HoldsCells(holder);
             data->Accumulators.push_back(std::move(acc));
             FAggregateHolders.insert(holder);
         }
@@ -146,11 +155,12 @@ void TVNBuildEngine::RegisterAggregates(TVNPageBuild& bp) {
         registerOn(d, crossCalls);
 }
 
-void TVNBuildEngine::AddAggregateRow(TVNBand* data) {
-    if (data->Accumulators.empty()) return;
+// Adds one row to each of the given accumulators; a run with the same expression evaluates it once.
+void TVNBuildEngine::AddToAccumulators(TVNBand* data, const std::vector<TVNBand::TAccumulator*>& list) {
     const AnsiString* lastExpression = nullptr;
     Value last;
-    for (auto& a : data->Accumulators) {
+    for (TVNBand::TAccumulator* ap : list) {
+        TVNBand::TAccumulator& a = *ap;
         if (!data->Visible && !a.IncludeInvisible) continue;
         ++a.Rows;
         if (a.Kind == vnaCount) {
@@ -190,6 +200,39 @@ void TVNBuildEngine::AddAggregateRow(TVNBand* data) {
     }
 }
 
+void TVNBuildEngine::AddAggregateRow(TVNBand* data) {
+    if (data->Accumulators.empty()) return;
+    std::vector<TVNBand::TAccumulator*> list;
+    for (auto& a : data->Accumulators)
+        if (a.Column == 0) list.push_back(&a);
+    AddToAccumulators(data, list);
+}
+
+void TVNBuildEngine::AddCrossColumnRow(TVNBand* data, int column) {
+    if (column <= 0) return;
+    // The copies are made first: adding to the list moves no element once it is complete.
+    std::vector<std::size_t> indexes;
+    for (std::size_t i = 0; i < data->Accumulators.size(); ++i) {
+        const TVNBand::TAccumulator& t = data->Accumulators[i];
+        if (!t.PerColumn || t.Column != 0) continue;
+        std::size_t found = data->Accumulators.size();
+        for (std::size_t k = 0; k < data->Accumulators.size(); ++k)
+            if (data->Accumulators[k].Column == column && data->Accumulators[k].Key == t.Key) found = k;
+        if (found == data->Accumulators.size()) {
+            TVNBand::TAccumulator copy = t;
+            copy.Column = column;
+            copy.Total = AggregateInitialValue(t.Kind);
+            copy.Rows = 0;
+            data->Accumulators.push_back(std::move(copy));
+        }
+        indexes.push_back(found);
+    }
+    std::vector<TVNBand::TAccumulator*> list;
+    for (std::size_t k : indexes)
+        list.push_back(&data->Accumulators[k]);
+    AddToAccumulators(data, list);
+}
+
 void TVNBuildEngine::ResetAggregates(TVNBand* holder) {
     if (!holder || !FAggregateHolders.count(holder) || !FPage) return;
     for (auto& b : FPage->Bands)
@@ -204,9 +247,10 @@ void TVNBuildEngine::AggregateOutput(const AnsiString& name, const TVNArguments&
     result = Value::String("");
     TVNAggregateCall call;
     if (!ParseAggregateCall(name, args, call) || !FPage) return;
-    TVNBand* holder = FCurrentView && FCurrentView->OwnerBand && !FCurrentView->OwnerBand->IsCrossBand()
-                          ? FCurrentView->OwnerBand
-                          : FCurrentBand;
+    // A cell of a cross footer answers for the cross footer (its totals add up the columns);
+    // other cells answer for the row band that prints them.
+    TVNBand* owner = FCurrentView ? FCurrentView->OwnerBand : nullptr;
+    TVNBand* holder = owner && (!owner->IsCrossBand() || owner->Type == bkCrossFooter) ? owner : FCurrentBand;
     if (!holder || !holder->View) return;
     AnsiString bandName = call.BandName;
     if (bandName.empty()) {
@@ -217,8 +261,10 @@ void TVNBuildEngine::AggregateOutput(const AnsiString& name, const TVNArguments&
     const AnsiString key = AggregateAccumulatorName(holder->View->Name, call);
     for (auto& b : FPage->Bands) {
         if (!b->View || !SameText(b->View->Name, bandName)) continue;
+        // While a cross data slice prints, a band cut into columns answers with that column's total.
+        const int column = FPage->PrintingSlices ? FPage->CrossColumn : 0;
         for (auto& a : b->Accumulators)
-            if (a.Key == key) {
+            if (a.Key == key && a.Column == (a.PerColumn ? column : 0)) {
                 result = ::AggregateOutput(a.Kind, a.Total, a.Rows);
                 return;
             }

@@ -7,6 +7,8 @@
 // written in DrawMode 1 without a second evaluation); errors are kept as the build's first error.
 #include "VNBuildEngine.h"
 
+#include "VNCrossTab.h"
+
 #include "VNEMFPages.h"
 #include "VNEngine.h"
 #include "VNMemoLayout.h"
@@ -105,7 +107,11 @@ void TVNBuildEngine::DrawBand(TVNBand* band) {
     for (auto& [v, h] : grown)
         v->Height = h;
     PrintCrossCells(band);
-    PrintSubReports(band);
+    if (PrintSubReports(band)) {
+        // The subreports decided where the band ends, perhaps on a later page.
+        band->ColumnsBottom = std::max(band->ColumnsBottom, bp.CurY);
+        return;
+    }
     if (band->Type == bkOverlay || band->Type == bkNone) return;
     band->ColumnsBottom = std::max(band->ColumnsBottom, y + height);
     if (colFirst) {
@@ -344,11 +350,11 @@ void TVNBuildEngine::DrawBreakedBand(TVNBand* band) {
 }
 
 static IVNBandExtras*& InstalledExtras() {
-    static IVNBandExtras* extras = nullptr;
+    static IVNBandExtras* extras = &TVNCrossTabPrinter::Default();
     return extras;
 }
 void SetVNBandExtras(IVNBandExtras* extras) {
-    InstalledExtras() = extras;
+    InstalledExtras() = extras ? extras : &TVNCrossTabPrinter::Default();
 }
 IVNBandExtras* VNBandExtras() {
     return InstalledExtras();
@@ -360,6 +366,7 @@ void TVNBuildEngine::PrintCrossCells(TVNBand* band) {
     if (IVNBandExtras* extras = VNBandExtras()) extras->PrintCells(*this, band);
 }
 
-void TVNBuildEngine::PrintSubReports(TVNBand* band) {
-    if (IVNBandExtras* extras = VNBandExtras()) extras->PrintSubReports(*this, band);
+bool TVNBuildEngine::PrintSubReports(TVNBand* band) {
+    IVNBandExtras* extras = VNBandExtras();
+    return extras && extras->PrintSubReports(*this, band);
 }

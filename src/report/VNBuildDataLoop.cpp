@@ -28,6 +28,10 @@ bool TVNBuildEngine::HasLevel(int level) const {
     return level >= 1 && level <= 3 && FPage && FPage->Band(types[level]);
 }
 
+void TVNBuildEngine::RunDataLoops() {
+    if (HasLevel(1)) DataLoop(1);
+}
+
 void TVNBuildEngine::DataLoop(int level) {
     static const int types[] = {0, bkMasterData, bkDetailData, bkSubDetailData};
     for (TVNBand* band = FPage->Band(types[level]); band && !Stopped(); band = band->Next)

@@ -58,6 +58,7 @@ struct TVNPageBuild {
     // page, whether at the page's start or because a script showed it.
     int NoneBandPage = -1;
     int CrossColumn = 0; // "Column#"
+    bool PrintingSlices = false; // a cross data slice is being printed: totals answer per column
     TVNBand* LastBand = nullptr;
     bool SummaryPrinting = false;
     int Columns = 1;
@@ -90,11 +91,13 @@ class IVNBandExtras {
 public:
     virtual ~IVNBandExtras() = default;
     virtual void PrintCells(TVNBuildEngine& engine, TVNBand* band) = 0;
-    virtual void PrintSubReports(TVNBuildEngine& engine, TVNBand* band) = 0;
+    // Returns whether the band held subreports; their printer has then set CurY to where the
+    // band ends (the page may have broken meanwhile).
+    virtual bool PrintSubReports(TVNBuildEngine& engine, TVNBand* band) = 0;
     // The height of a band that holds cells, or -1 to measure it as a plain band.
     virtual int MeasureCells(TVNBuildEngine& engine, TVNBand* band) = 0;
 };
-void SetVNBandExtras(IVNBandExtras* extras); // not owned; nullptr removes it
+void SetVNBandExtras(IVNBandExtras* extras); // not owned; nullptr removes it (the default is restored)
 IVNBandExtras* VNBandExtras();
 
 class TVNBuildEngine {
@@ -155,6 +158,11 @@ public:
     }
     int MeasureBand(TVNBand* band);
     void AddAggregateRow(TVNBand* dataBand);
+    // Adds the current row to the per-column accumulators of a band cut into cross-tab columns,
+    // for the given column.
+    void AddCrossColumnRow(TVNBand* dataBand, int column);
+    // Runs the current page's data loops (a subreport page records its actions this way).
+    void RunDataLoops();
     void ResetAggregates(TVNBand* holder);
     void RunScript(const void* owner, int which, TVNView* errorView);
 
@@ -205,10 +213,11 @@ private:
     void WriteViewRecord(TVNView* view);
     void EvaluateView(TVNView* view);
     void PrintCrossCells(TVNBand* band);
-    void PrintSubReports(TVNBand* band);
+    bool PrintSubReports(TVNBand* band);
 
     // aggregates (VNBuildAggregates.cpp)
     void RegisterAggregates(TVNPageBuild& bp);
+    void AddToAccumulators(TVNBand* dataBand, const std::vector<TVNBand::TAccumulator*>& list);
     void AggregateOutput(const AnsiString& name, const TVNArguments& args, Value& result);
 
     // names and scripts (VNBuildValues.cpp)

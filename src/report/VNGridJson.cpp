@@ -31,7 +31,8 @@ TVNJson FontToJson(const TFontSpec& f) {
 }
 
 TFontSpec FontFromJson(const TVNJson& j, const std::string& path) {
-    if (!j.is_object()) throw EVNJsonError(path, "expected an object with Name, Size, Style, Color and Charset");
+    if (!j.is_object())
+        throw EVNJsonError(path, "expected an object with Name, Size, Style, Color and Charset");
     TFontSpec f;
     for (auto it = j.begin(); it != j.end(); ++it) {
         const std::string p = path + "." + it.key();
@@ -121,11 +122,12 @@ void GridFromJson(TVNGridView& view, const TVNJson& j, const std::string& path) 
         if (it.key() != "ColWidths" && it.key() != "RowHeights" && it.key() != "Cells")
             throw EVNJsonError(path + "." + it.key(), "unknown property");
     TVNGridEx& g = view.Grid();
-    const std::vector<int> widths = j.contains("ColWidths") ? Sizes(j["ColWidths"], path + ".ColWidths")
-                                                            : std::vector<int>(std::size_t(g.ColCount() - 1), g.DefaultColWidth);
-    const std::vector<int> heights = j.contains("RowHeights")
-                                         ? Sizes(j["RowHeights"], path + ".RowHeights")
-                                         : std::vector<int>(std::size_t(g.RowCount() - 1), g.DefaultRowHeight);
+    const std::vector<int> widths = j.contains("ColWidths")
+                                        ? Sizes(j["ColWidths"], path + ".ColWidths")
+                                        : std::vector<int>(std::size_t(g.ColCount() - 1), g.DefaultColWidth);
+    const std::vector<int> heights =
+        j.contains("RowHeights") ? Sizes(j["RowHeights"], path + ".RowHeights")
+                                 : std::vector<int>(std::size_t(g.RowCount() - 1), g.DefaultRowHeight);
     const int cols = int(widths.size()) + 1, rows = int(heights.size()) + 1;
     if (std::int64_t(cols) * rows > TVNGridView::MaxCells) throw EVNJsonError(path, "too many cells");
     // Every cell starts new again, at the new size.
@@ -146,8 +148,8 @@ void GridFromJson(TVNGridView& view, const TVNJson& j, const std::string& path) 
         const TVNJson& e = cells[i];
         if (!e.is_object()) throw EVNJsonError(p, "expected an object");
         for (auto it = e.begin(); it != e.end(); ++it) {
-            static const char* const keys[] = {"Col", "Row", "EndCol", "EndRow", "MutilCell",
-                                               "HorizAlign", "VertAlign", "Font", "View"};
+            static const char* const keys[] = {"Col",        "Row",       "EndCol", "EndRow", "MutilCell",
+                                               "HorizAlign", "VertAlign", "Font",   "View"};
             if (std::none_of(std::begin(keys), std::end(keys), [&](const char* k) { return it.key() == k; }))
                 throw EVNJsonError(p + "." + it.key(), "unknown property");
         }
@@ -168,7 +170,8 @@ void GridFromJson(TVNGridView& view, const TVNJson& j, const std::string& path) 
         cell.StartRow = r;
         cell.EndCol = ec;
         cell.EndRow = er;
-        cell.MutilCell = e.contains("MutilCell") ? JsonToBoolean(e["MutilCell"], p + ".MutilCell") : (ec != c || er != r);
+        cell.MutilCell =
+            e.contains("MutilCell") ? JsonToBoolean(e["MutilCell"], p + ".MutilCell") : (ec != c || er != r);
         if (e.contains("View")) {
             int type = ViewTypeMemo;
             AnsiString className;
@@ -181,7 +184,8 @@ void GridFromJson(TVNGridView& view, const TVNJson& j, const std::string& path) 
         }
         if (e.contains("HorizAlign"))
             cell.SetHorizAlign(int(JsonToEnum(e["HorizAlign"], HorizNames(), 0, 7, p + ".HorizAlign")));
-        if (e.contains("VertAlign")) cell.SetVertAlign(int(JsonToEnum(e["VertAlign"], VertNames(), 0, 2, p + ".VertAlign")));
+        if (e.contains("VertAlign"))
+            cell.SetVertAlign(int(JsonToEnum(e["VertAlign"], VertNames(), 0, 2, p + ".VertAlign")));
         if (e.contains("Font")) cell.SetFont(FontFromJson(e["Font"], p + ".Font"));
         if (e.contains("View")) NestedViewFromJson(e["View"], *cell.View, p + ".View");
         g.CopyOverArea(c, r);

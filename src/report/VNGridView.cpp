@@ -286,7 +286,9 @@ void TVNGridEx::ReadFromStream(TVNStream& s, bool withLeadingWord) {
         SetRowHeight(r, s.ReadInt32());
     // Positions already covered by an area read earlier take no record of their own.
     std::vector<char> covered(std::size_t(cols) * std::size_t(rows), 0);
-    auto isCovered = [&](int c, int r) -> char& { return covered[std::size_t(r) * std::size_t(cols) + std::size_t(c)]; };
+    auto isCovered = [&](int c, int r) -> char& {
+        return covered[std::size_t(r) * std::size_t(cols) + std::size_t(c)];
+    };
     for (int c = 1; c < cols; ++c)
         for (int r = 1; r < rows; ++r) {
             if (isCovered(c, r)) continue;
@@ -341,8 +343,8 @@ TVNGridView::TVNGridView() : FGrid(std::make_unique<TVNGridEx>()) {
 
 void TVNGridView::RegisterProperties() {
     TVNView::RegisterProperties();
-    for (const char* n : {"FillColor", "FrameColor", "FrameStyle", "FrameWidth", "FrameTyp", "Memo", "PrintFrame",
-                          "PrintVisible", "Visible"})
+    for (const char* n : {"FillColor", "FrameColor", "FrameStyle", "FrameWidth", "FrameTyp", "Memo",
+                          "PrintFrame", "PrintVisible", "Visible"})
         UnregisterProperty(n);
     RegisterProperty("RowCount", pkInteger);
     RegisterProperty("ColCount", pkInteger);
@@ -411,7 +413,8 @@ void TVNGridView::ExpandIntoPage() {
             TVNCellInfo& cell = *g.Cell(c, r);
             const int next = std::max(cell.EndCol + 1, c + 1);
             if (cell.StartRow == r) {
-                std::unique_ptr<TVNView> v(CreateViewByType(cell.View->TypeCode, cell.View->ClassName(), report));
+                std::unique_ptr<TVNView> v(
+                    CreateViewByType(cell.View->TypeCode, cell.View->ClassName(), report));
                 if (v) {
                     v->AssignView(*cell.View);
                     v->Left = ClampCoordinate(Left + 1 + span(colWidth, 0, cell.StartCol - 1));
@@ -422,7 +425,9 @@ void TVNGridView::ExpandIntoPage() {
                     if (auto* m = dynamic_cast<TVNMemoView*>(v.get())) {
                         m->Font = cell.Font();
                         m->Adjust = (m->Adjust & ~0x1F) | (cell.HorizAlign() & 7) |
-                                    (cell.VertAlign() == 1 ? vntlCenter : cell.VertAlign() == 2 ? vntlBottom : 0);
+                                    (cell.VertAlign() == 1   ? vntlCenter
+                                     : cell.VertAlign() == 2 ? vntlBottom
+                                                             : 0);
                     }
                     page->Add(v.release());
                 }
@@ -439,5 +444,6 @@ TVNAddInObjectInfo GridViewAddIn() {
 
 TVNGridObject::TVNGridObject() {
     const TVNAddInObjectInfo info = GridViewAddIn();
-    RegisterAddInObject(info.ClassName, info.Create, info.ButtonResource, info.HintText, info.EditorFormClass);
+    RegisterAddInObject(info.ClassName, info.Create, info.ButtonResource, info.HintText,
+                        info.EditorFormClass);
 }

@@ -154,8 +154,8 @@ TEST(GridView, DamagedRecordsAreRefused) {
     overlap->Grid().Cell(2, 2)->EndCol = 3; // over the lower half of column 3's area
     auto outside = SampleGrid();
     outside->Grid().Cell(4, 1)->EndCol = 7;
-    const std::string cases[] = {withCounts(0, 4), withCounts(5, -1), withCounts(5000, 4), withCounts(1000, 1000),
-                                 Record(*overlap), Record(*outside)};
+    const std::string cases[] = {withCounts(0, 4),       withCounts(5, -1), withCounts(5000, 4),
+                                 withCounts(1000, 1000), Record(*overlap),  Record(*outside)};
     for (const std::string& bytes : cases) {
         TVNGridView w;
         TVNStream s(bytes);
