@@ -202,6 +202,7 @@ void TVNBuildEngine::LoopBand(TVNBand* band) {
             const bool stepBack = !eof || !dynamic_cast<TVNDBDataSet*>(ds);
             try {
                 if (stepBack) ds->Prior();
+                if (stepBack && bp.Recording) bp.Actions.push_back({band, 3, FReport.BlankRowMode});
             } catch (const std::exception& e) {
                 SetError(nullptr, e.what());
                 break;
@@ -212,6 +213,7 @@ void TVNBuildEngine::LoopBand(TVNBand* band) {
             if (eof) break;
             try {
                 ds->Next();
+                if (bp.Recording) bp.Actions.push_back({band, 4, FReport.BlankRowMode});
             } catch (const std::exception& e) {
                 SetError(nullptr, e.what());
                 break;

@@ -35,7 +35,9 @@ class TMemDataSet;
 class TVNMemoView;
 
 // One action of a subreport page in recording mode: kind 0 show the band, 1 First, 2 Next of its
-// data set, with the BlankRowMode in force when it was recorded. Replayed by the subreport printer.
+// data set (a new row), with the BlankRowMode in force when it was recorded. Replayed by the
+// subreport printer. Kinds 3 (Prior) and 4 (Next without a new row) record the step back and
+// forth around a group change, so that a replayed group footer shows its own group's last record.
 struct TVNRecordedAction {
     TVNBand* Band = nullptr;
     int Kind = 0;
@@ -163,6 +165,9 @@ public:
     void AddCrossColumnRow(TVNBand* dataBand, int column);
     // Runs the current page's data loops (a subreport page records its actions this way).
     void RunDataLoops();
+    // The data bands whose loops are running, outermost first: field names without a data set
+    // are looked up in the innermost (a subreport replay sets them as its recorded loops ran).
+    std::vector<TVNBand*>& LoopBands() { return FLoopBands; }
     void ResetAggregates(TVNBand* holder);
     void RunScript(const void* owner, int which, TVNView* errorView);
 

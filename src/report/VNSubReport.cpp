@@ -33,10 +33,25 @@ bool Replay(TVNBuildEngine& engine, TVNPageBuild& sp) {
     TScopedValue keepBlank(report.BlankRowMode, report.BlankRowMode);
     // The bands were asked when they were recorded.
     TScopedValue noAsk(report.OnBeforePrintBand, decltype(report.OnBeforePrintBand)());
+    // The loops as they ran when the actions were recorded: each First opens its level, and a
+    // replay that goes on after a page break starts from the loops of the actions already done.
+    std::vector<TVNBand*> loops;
+    auto moved = [&loops](const TVNRecordedAction& a) {
+        if (a.Kind == 0) return;
+        if (a.Kind == 1)
+            while (!loops.empty() && loops.back()->Level >= a.Band->Level)
+                loops.pop_back();
+        if (loops.empty() || loops.back() != a.Band) loops.push_back(a.Band);
+    };
+    for (std::size_t i = 0; i < sp.ReplayIndex; ++i)
+        moved(sp.Actions[i]);
+    TScopedValue keepLoops(engine.LoopBands(), loops);
     while (sp.ReplayIndex < sp.Actions.size() && !engine.Stopped()) {
         const TVNRecordedAction& a = sp.Actions[sp.ReplayIndex];
         TVNBand* band = a.Band;
         report.BlankRowMode = a.BlankRowMode;
+        moved(a);
+        engine.LoopBands() = loops;
         try {
             if (a.Kind == 1) {
                 if (band->DataSet) band->DataSet->First();
@@ -50,6 +65,10 @@ bool Replay(TVNBuildEngine& engine, TVNPageBuild& sp) {
                 ++sp.RowCounter;
                 ++band->LineNo;
                 ++band->LineThrough;
+            } else if (a.Kind == 3) {
+                if (band->DataSet) band->DataSet->Prior();
+            } else if (a.Kind == 4) {
+                if (band->DataSet) band->DataSet->Next();
             } else {
                 sp.BandDidNotFit = false;
                 engine.ShowBand(band);

@@ -147,3 +147,23 @@ TEST(SubReport, SideBySideAcrossAnOuterPageBreak) {
     ASSERT_EQ(end.size(), 1u);
     EXPECT_EQ(end[0].Top, 76 + 12 * 20);
 }
+
+TEST(SubReport, GroupFootersShowTheirOwnGroup) {
+    // A group footer prints with the last record of the group that ended, in a subreport too.
+    TEngineFixture f({{"a", "r1", 1}, {"a", "r2", 2}, {"b", "r3", 3}});
+    AddBand(*f.Page, "Outer", bkMasterData, 100, 30)->FormatText = "1";
+    auto* sub = new TVNSubReportView;
+    sub->Name = "Sub";
+    sub->PlaceAt(57, 100, 300, 30);
+    sub->SubPage = 1;
+    f.Page->Add(sub);
+    TVNPage& p = f.AddPage();
+    AddBand(p, "Group", bkGroupHeader, 0, 20)->FormatText = "[grp]";
+    AddBand(p, "Rows", bkMasterData, 30, 20)->FormatText = "Lines";
+    AddMemo(p, "Row", 0, 30, 100, 20, {"[name]"});
+    AddBand(p, "GroupFoot", bkGroupFooter, 60, 20);
+    AddMemo(p, "Foot", 0, 60, 100, 20, {"[grp]:[COUNT(Rows)]"});
+    ASSERT_TRUE(f.Report.BuildReport()) << f.Report.ErrorText;
+    EXPECT_EQ(f.Texts(0, "Row"), (std::vector<AnsiString>{"r1", "r2", "r3"}));
+    EXPECT_EQ(f.Texts(0, "Foot"), (std::vector<AnsiString>{"a:2", "b:1"}));
+}
