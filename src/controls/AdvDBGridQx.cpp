@@ -14,12 +14,14 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -221,7 +223,8 @@ protected:
             const AnsiString text = FGrid->FooterDisplayText(column);
             if (text.empty()) return;
             painter.setPen(Qt::black);
-            const bool sum = FGrid->Column(column).FooterType == TFooterValueType::Sum;
+            const TFooterValueType type = FGrid->Column(column).FooterType;
+            const bool sum = type == TFooterValueType::Sum || type == TFooterValueType::Count;
             painter.drawText(cell.adjusted(2, 0, -3, 0),
                              (sum ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter, AnsiToQString(text));
         };
@@ -320,6 +323,44 @@ QTableView* TAdvCustomDBGridQx::View() const {
 
 int TAdvCustomDBGridQx::RowHeight() const {
     return FView->verticalHeader()->defaultSectionSize();
+}
+
+int TAdvCustomDBGridQx::TitleHeight() const {
+    return FView->horizontalHeader()->height();
+}
+
+bool TAdvCustomDBGridQx::HasFooter() const {
+    for (const TGridColumn& c : FColumns)
+        if (c.FooterType != TFooterValueType::None) return true;
+    return false;
+}
+
+void TAdvCustomDBGridQx::SetMultiSelect(bool on) {
+    for (QTableView* v : {static_cast<QTableView*>(FView), FView->Frozen}) {
+        v->setSelectionMode(on ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+        v->setSelectionBehavior(on ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+    }
+}
+
+bool TAdvCustomDBGridQx::MultiSelect() const {
+    return FView->selectionMode() == QAbstractItemView::ExtendedSelection;
+}
+
+void TAdvCustomDBGridQx::SelectRow(int row, bool selected) {
+    const QModelIndex first = FModel->index(row, 0);
+    const QModelIndex last = FModel->index(row, std::max(0, FModel->columnCount() - 1));
+    if (!first.isValid()) return;
+    FView->selectionModel()->select(QItemSelection(first, last), selected ? QItemSelectionModel::Select
+                                                                        : QItemSelectionModel::Deselect);
+}
+
+std::vector<TMemDataSet::TBookmark> TAdvCustomDBGridQx::SelectedBookmarks() const {
+    std::vector<TMemDataSet::TBookmark> out;
+    const auto& ds = FModel->DataSet();
+    if (!MultiSelect() || !ds || !ds->Active()) return out;
+    for (const QModelIndex& index : FView->selectionModel()->selectedRows())
+        if (index.row() < ds->RecordCount()) out.push_back(ds->BookmarkOfRow(index.row()));
+    return out;
 }
 
 void TAdvCustomDBGridQx::SetColumns(std::vector<TGridColumn> columns) {
@@ -464,6 +505,10 @@ AnsiString TAdvCustomDBGridQx::FooterDisplayText(int column) const {
         if (fieldIndex < 0 || !ds || !ds->Active()) return {};
         const TField& field = ds->Fields(fieldIndex);
         return field.FormatValue(Value::Float(FooterSum(column)));
+    }
+    case TFooterValueType::Count: {
+        const auto& ds = FModel->DataSet();
+        return ds && ds->Active() ? std::to_string(ds->RecordCount()) : AnsiString();
     }
     case TFooterValueType::None:
         break;

@@ -112,6 +112,16 @@ public:
     // The table view that shows the cells (for keyboard focus, tests and measurements).
     QTableView* View() const;
     int RowHeight() const;
+    int TitleHeight() const;
+    // Whether any column has a footer (the footer row shows).
+    bool HasFooter() const;
+
+    // Several whole rows can be selected (with Ctrl and Shift); off, one cell is current.
+    void SetMultiSelect(bool on);
+    bool MultiSelect() const;
+    void SelectRow(int row, bool selected = true); // view row, 0-based
+    // The records of the selected rows (multi-select only; none otherwise).
+    std::vector<TMemDataSet::TBookmark> SelectedBookmarks() const;
 
 signals:
     void TitleClicked(int column);

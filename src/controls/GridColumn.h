@@ -8,8 +8,9 @@
 
 enum class TSortMarker : std::uint8_t { None, Up, Down };
 
-// What a column's footer cell shows: nothing, the column total kept by the grid, or a fixed text.
-enum class TFooterValueType : std::uint8_t { None, Sum, StaticText };
+// What a column's footer cell shows: nothing, the column total kept by the grid, a fixed text, or
+// the number of records.
+enum class TFooterValueType : std::uint8_t { None, Sum, StaticText, Count };
 
 struct TGridColumn {
     AnsiString FieldName;

@@ -1,0 +1,32 @@
+// What every control printer makes its views from: field references, display formats taken from
+// a field, fonts and colours taken from widgets, frames, and the memo cells of the grid printers.
+#pragma once
+
+#include "platform/Graphics.h"
+#include "platform/MemDataSet.h"
+
+#include <QColor>
+#include <QFont>
+
+class TVNMemoView;
+class TVNView;
+
+// "[Owner.DataSet.\"Field\"]": how a cell names a data field (the report resolves it through the
+// dictionary as a field reference).
+AnsiString FieldReference(const AnsiString& owner, const AnsiString& dataSet, const AnsiString& field);
+
+// The cell's format code from the field's type when the field has a display format: boolean,
+// date and date-time, time, other numbers; text fields get none.
+void SetFormatFromField(TVNView& view, const TField& field);
+
+TColor ToTColor(const QColor& color);
+// A widget font as a report font (points, style bits, the Chinese character set).
+TFontSpec ToFontSpec(const QFont& font, const QColor& color = Qt::black);
+// Applies a font to a memo; keepColor: the memo keeps its own font colour.
+void ApplyFont(TVNMemoView& memo, const TFontSpec& font, bool keepColor);
+
+// All four frame lines on or off; a width for the ones switched on.
+void SetAllFrames(TVNView& view, bool on);
+
+// Alignment of a memo from Qt alignment flags (left, right, centre).
+int MemoAlignment(Qt::Alignment alignment);
