@@ -74,7 +74,8 @@ public:
                     Put(state, std::string(1, char(hi * 16 + lo)));
                     i += 3;
                 } else {
-                    ++i;
+                    // A byte cut short: its digits go with it.
+                    i += hi >= 0 ? 2 : 1;
                 }
                 continue;
             }
