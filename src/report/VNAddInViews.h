@@ -54,6 +54,7 @@ public:
     void WriteToStream(TVNStream& s) override;
     void WriteToPage(TVNStream& s) override;
     void Paint(ICanvas* canvas) override;
+    void NotifyPrinted() override;
     // The kind's own fields after the common record, as the stream's version has them.
     void ReadTail(TVNStream& s);
     // Whether the mark shows: in the designer always, when running when the first text line is

@@ -4,7 +4,9 @@
 #include "VNEngine.h"
 #include "VNEngineState.h"
 #include "VNMemoLayout.h"
+#include "VNMemoPaint.h"
 #include "VNPage.h"
+#include "VNReport.h"
 #include "VNRtfReader.h"
 
 #include "platform/Canvas.h"
@@ -188,7 +190,7 @@ int TVNRichView::UsableWidth() {
     TScopedValue sx(PaintScaleX, 1.0), sy(PaintScaleY, 1.0);
     TScopedValue ox(PaintOffsetX, 0), oy(PaintOffsetY, 0);
     ScaleForPaint();
-    const int w = InnerRect.Width() - 2 * GapX;
+    const int w = TextRect().Width();
     UnscaleAfterPaint();
     return std::max(1, w);
 }
@@ -240,13 +242,17 @@ void TVNRichView::WriteToPage(TVNStream& s) {
     }
 }
 
+TRect TVNRichView::TextRect() const {
+    return TRect{InnerRect.Left + GapX, InnerRect.Top + GapY, InnerRect.Right - GapX, InnerRect.Bottom - GapY};
+}
+
 void TVNRichView::Paint(ICanvas* canvas) {
     Canvas = canvas;
     if (!canvas) return;
     ApplyBandAlign();
     ScaleForPaint();
     FillBackground();
-    const TRect text{InnerRect.Left + GapX, InnerRect.Top + GapY, InnerRect.Right - GapX, InnerRect.Bottom - GapY};
+    const TRect text = TextRect();
     if (!VNState().ExportMode && text.Width() > 0) {
         const std::vector<TVNRichLine> lines = LayoutRich(*canvas, Document(), {}, text.Width(), PaintScaleY);
         canvas->PushClipRect(InnerRect);
@@ -254,6 +260,33 @@ void TVNRichView::Paint(ICanvas* canvas) {
         canvas->PopClipRect();
     }
     PaintFrame();
+    UnscaleAfterPaint();
+}
+
+// Exports that take text lines get the rich text line by line, where the page draws the lines.
+void TVNRichView::NotifyPrinted() {
+    TVNView::NotifyPrinted();
+    TVNReport* report = Report();
+    auto* sink = report && VNState().ExportMode ? dynamic_cast<IVNTextLineSink*>(report->ExportSink) : nullptr;
+    if (!sink) return;
+    TScopedValue running(VNState().RunMode, true);
+    TScopedValue sx(PaintScaleX, 1.0), sy(PaintScaleY, 1.0);
+    TScopedValue ox(PaintOffsetX, 0), oy(PaintOffsetY, 0);
+    ScaleForPaint();
+    const TRect rect = TextRect();
+    const TVNRichDocument& doc = Document();
+    const std::vector<TVNRichLine> lines = LayoutRich(VNMeasureCanvas(), doc, {}, std::max(1, rect.Width()), 1.0);
+    int y = rect.Top;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const TVNRichLine& line = lines[i];
+        AnsiString text = doc.Slice(line.Start, line.End).PlainText();
+        std::replace(text.begin(), text.end(), '\t', ' ');
+        int x = rect.Left;
+        if (line.Align == raRight) x = rect.Right - line.Width;
+        if (line.Align == raCenter) x = rect.Left + (rect.Width() - line.Width) / 2;
+        sink->TextLine(rect, x, y, *this, MemoLineFrameBits(FrameTyp(), int(i), int(lines.size()), false), text);
+        y += line.Height;
+    }
     UnscaleAfterPaint();
 }
 

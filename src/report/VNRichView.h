@@ -33,6 +33,7 @@ public:
     bool HasRest() const override { return FRest; }
     void WriteToPage(TVNStream& s) override;
     void Paint(ICanvas* canvas) override;
+    void NotifyPrinted() override;
 
     // The stored text read into a document (read again only when the text changes).
     const TVNRichDocument& Document();
@@ -47,6 +48,8 @@ private:
     std::vector<TVNRichLine> RestLines();
     // Room for lines inside the frame and gaps, at scale 1.
     int UsableWidth();
+    // InnerRect less the gaps (after ScaleForPaint).
+    TRect TextRect() const;
 
     AnsiString FReadFrom;
     TVNRichDocument FRead;

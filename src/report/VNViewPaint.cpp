@@ -5,12 +5,15 @@
 // decoded page can be drawn any number of times at any zoom.
 #include "VNAddInViews.h"
 #include "VNEngine.h"
+#include "VNMemoPaint.h"
+#include "VNReport.h"
 #include "VNStandardViews.h"
 
 #include "platform/Canvas.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -26,6 +29,29 @@ TFontSpec DesignCaptionFont() {
     f.Size = 9;
     f.Charset = GB2312_CHARSET;
     return f;
+}
+
+// The designer's mark of an empty picture ("VN_EMPTY"): a small framed landscape, 16 x 16,
+// drawn once into a bitmap.
+const TPicture& EmptyPictureMark() {
+    static const TPicture mark = [] {
+        constexpr int size = 16;
+        TRasterImage image(size, size, 0xFFC8E6FF); // sky
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                const bool border = x == 0 || y == 0 || x == size - 1 || y == size - 1;
+                const bool hill = y > 9 + std::abs(x - 6) / 2 && !border;
+                const bool sun = (x - 11) * (x - 11) + (y - 4) * (y - 4) <= 4;
+                if (border)
+                    image.SetPixel(x, y, 0xFF808080);
+                else if (hill)
+                    image.SetPixel(x, y, 0xFF3C9A3C);
+                else if (sun)
+                    image.SetPixel(x, y, 0xFFF0C800);
+            }
+        return TPicture::FromRaster(std::move(image));
+    }();
+    return mark;
 }
 
 } // namespace
@@ -86,8 +112,14 @@ void TVNPictureView::Paint(ICanvas* canvas) {
     FillBackground();
     if (picture.IsEmpty()) {
         if (!VNState().RunMode) {
+            const TPicture& mark = EmptyPictureMark();
+            const TRect at{InnerRect.Left + 2, InnerRect.Top + 2, InnerRect.Left + 2 + mark.Width(),
+                           InnerRect.Top + 2 + mark.Height()};
+            canvas->PushClipRect(InnerRect);
+            canvas->DrawPicture(at, mark);
+            canvas->PopClipRect();
             canvas->SetFont(DesignCaptionFont());
-            canvas->TextRect(InnerRect, InnerRect.Left + 2, InnerRect.Top + 2, CP936("[图片]"));
+            canvas->TextRect(InnerRect, at.Right + 2, InnerRect.Top + 2, CP936("[图片]"));
         }
     } else if (!VNState().ExportMode) {
         const TRect target = PictureTarget(picture.Width(), picture.Height());
@@ -203,6 +235,17 @@ void TVNShapeView::Paint(ICanvas* canvas) {
 }
 
 // ---- check box ----------------------------------------------------------------------------------
+
+// Exports that take text lines get the check box as text: "X" when checked, else nothing.
+void TVNCheckBoxView::NotifyPrinted() {
+    TVNView::NotifyPrinted();
+    TVNReport* report = Report();
+    auto* sink = report && VNState().ExportMode ? dynamic_cast<IVNTextLineSink*>(report->ExportSink) : nullptr;
+    if (!sink) return;
+    TScopedValue running(VNState().RunMode, true);
+    const TRect r{Left, Top, ClampToInt(std::int64_t(Left) + Width + 1), ClampToInt(std::int64_t(Top) + Height + 1)};
+    sink->TextLine(r, Left, Top, *this, FrameTyp(), Checked() ? "X" : "");
+}
 
 void TVNCheckBoxView::Paint(ICanvas* canvas) {
     Canvas = canvas;

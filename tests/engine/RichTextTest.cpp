@@ -4,6 +4,7 @@
 #include "EngineFixture.h"
 
 #include "report/VNEngine.h"
+#include "report/VNMemoPaint.h"
 #include "report/VNRichLayout.h"
 #include "report/VNRichView.h"
 #include "report/VNRtfReader.h"
@@ -264,6 +265,29 @@ TEST(RichView, BuildEvaluatesBracketsAndSplitsALongTextAcrossPages) {
             }
         }
         EXPECT_EQ(n, c.Paragraphs);
+
+        // Exports that take text lines get each page's part line by line, centred lines
+        // further right than left-aligned ones.
+        struct TLineRecorder : IVNExportSink, IVNTextLineSink {
+            std::vector<std::pair<int, AnsiString>> Lines;
+            void ViewPrinted(TVNView&, int, int) override {}
+            void TextLine(const TRect&, int x, int, TVNView&, int, const AnsiString& text) override {
+                Lines.emplace_back(x, text);
+            }
+        } recorder;
+        f.Report.ExportSink = &recorder;
+        f.Report.EMFPages->ExportPage(f.PageCount() - 1);
+        f.Report.ExportSink = nullptr;
+        const std::size_t last = parts.back().Paragraphs.size();
+        ASSERT_EQ(recorder.Lines.size(), last);
+        for (std::size_t i = 0; i < last; ++i) {
+            const int number = c.Paragraphs - int(last) + 1 + int(i);
+            EXPECT_EQ(recorder.Lines[i].second, "p" + std::to_string(number) + " qty=7");
+            if (number % 2)
+                EXPECT_EQ(recorder.Lines[i].first, 10 + 2); // the view's left and its gap
+            else
+                EXPECT_GT(recorder.Lines[i].first, 10 + 50);
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "report/VNAddInViews.h"
 #include "report/VNEngine.h"
+#include "report/VNMemoPaint.h"
 #include "report/VNViewFactory.h"
 
 #include "platform/FixedCanvas.h"
@@ -143,6 +144,20 @@ TEST(ViewKinds, LineIsHorizontalOrVerticalByItsShape) {
     EXPECT_EQ(h.Height, 3); // the model keeps its geometry
 }
 
+TEST(ViewKinds, EmptyPictureShowsItsMarkAndCaptionOnlyInTheDesigner) {
+    TVNPictureView p;
+    p.PlaceAt(10, 20, 100, 50);
+    TFixedCanvas canvas;
+    {
+        TRunModeScope design(false);
+        p.Paint(&canvas);
+    }
+    EXPECT_TRUE(Has(canvas.Lines(), "Picture 12,22,28,38 bitmap 16x16"));
+    EXPECT_TRUE(Has(canvas.Lines(), "Text 30,22 \"" + Utf8ToAnsi("[图片]")));
+    EXPECT_FALSE(Has(PaintLines(p), "Picture")); // running: the fill only
+    EXPECT_FALSE(Has(PaintLines(p), "Text"));
+}
+
 TEST(ViewKinds, PictureTargetKeepsAspectAndCentres) {
     struct {
         std::uint16_t Flags;
@@ -238,4 +253,17 @@ TEST(ViewKinds, BuiltPageDrawsCheckMarksMoneyDigitsAndDiagonalCaptions) {
     EXPECT_EQ(texts[0].substr(0, texts[0].find(' ', 5)), "Text 367,81");
     EXPECT_EQ(texts[1].substr(0, texts[1].find(' ', 5)), "Text 305,105");
     EXPECT_TRUE(Has(heads[0], "Line 300,76,400,126"));
+
+    // Exports that take text lines get the check box as "X" when checked, else nothing.
+    struct TLineRecorder : IVNExportSink, IVNTextLineSink {
+        std::vector<AnsiString> Marks;
+        void ViewPrinted(TVNView&, int, int) override {}
+        void TextLine(const TRect&, int, int, TVNView& v, int, const AnsiString& text) override {
+            if (v.Name == "Check") Marks.push_back(text);
+        }
+    } recorder;
+    f.Report.ExportSink = &recorder;
+    f.Report.EMFPages->ExportPage(0);
+    f.Report.ExportSink = nullptr;
+    EXPECT_EQ(recorder.Marks, (std::vector<AnsiString>{"", "X"}));
 }

@@ -1,10 +1,13 @@
 // The two example reports under examples/ are made here through the engine's API: one with every
-// band type, one with every view kind of the model. The examples are kept in their text form: the
-// texts must be exactly the dump of what the current writer writes, and make those bytes again;
-// set VN_WRITE_EXAMPLES=1 to write them again after a deliberate format change.
+// band type, one with every view kind of the model (the add-in kinds and rich text included).
+// The examples are kept in their text form: the texts must be exactly the dump of what the
+// current writer writes, and make those bytes again; set VN_WRITE_EXAMPLES=1 to write them again
+// after a deliberate format change.
 #include "ReportFixture.h"
 
+#include "report/VNAddInViews.h"
 #include "report/VNJsonReport.h"
+#include "report/VNRichView.h"
 #include "report/VNStandardViews.h"
 
 #include "platform/AtomicFile.h"
@@ -80,6 +83,35 @@ void AllViewsReport(TVNReport& r) {
     region->Name = "View1";
     region->PlaceAt(420, 40, 100, 100);
     p.Add(region);
+    // The kinds streams know by class name.
+    auto* shape = new TVNShapeView;
+    shape->Name = "Shape1";
+    shape->PlaceAt(20, 170, 60, 40);
+    shape->Shape = skEllipse;
+    p.Add(shape);
+    auto* check = new TVNCheckBoxView;
+    check->Name = "Check1";
+    check->PlaceAt(100, 170, 20, 20);
+    check->CheckStyle = csCheck;
+    check->Memo = {"[Amount] > 0"};
+    p.Add(check);
+    auto* diagonal = new TVNDiagonalView;
+    diagonal->Name = "Diagonal1";
+    diagonal->PlaceAt(140, 170, 100, 40);
+    diagonal->Memo = {CP936(";月份;;门店")};
+    p.Add(diagonal);
+    auto* round = new TVNRoundRectView;
+    round->Name = "RoundRect1";
+    round->PlaceAt(260, 170, 120, 40);
+    round->Memo = {CP936("圆角框")};
+    p.Add(round);
+    auto* rich = new TVNRichView;
+    rich->Name = "Rich1";
+    rich->PlaceAt(20, 230, 360, 40);
+    TVNRichDocument text = RichFromPlainText(CP936("富文本 [Amount]"), RichDefaultFormat());
+    text.Paragraphs[0].Align = raCenter;
+    rich->RichText = WriteRtf(text);
+    p.Add(rich);
     TVNPage& p2 = r.Pages.Add();
     p2.ChangePaper(9, 0, 0, 0, 0xFFFF);
     p2.Name = "SubPage";
