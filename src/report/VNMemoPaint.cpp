@@ -104,6 +104,12 @@ struct TCharDrawer {
 
 } // namespace
 
+IVNTextLineSink* ExportLineSink(const TVNView& view) {
+    if (!VNState().ExportMode) return nullptr;
+    TVNReport* report = view.Report();
+    return report ? dynamic_cast<IVNTextLineSink*>(report->ExportSink) : nullptr;
+}
+
 int MemoLineFrameBits(int frameTyp, int index, int count, bool rotated) {
     if (rotated) return 0;
     if (count <= 1) return frameTyp;
@@ -182,9 +188,7 @@ void DrawMemoLines(TVNMemoView& m, ICanvas& canvas, bool countOnly) {
               : layout == vntlBottom ? r.Bottom - m.GapY - textHeight
                                      : r.Top + m.GapY;
 
-    IVNTextLineSink* sink = nullptr;
-    if (VNState().ExportMode && !countOnly)
-        if (TVNReport* report = m.Report()) sink = dynamic_cast<IVNTextLineSink*>(report->ExportSink);
+    IVNTextLineSink* sink = countOnly ? nullptr : ExportLineSink(m);
     TCharDrawer drawer{canvas, m, font, em, cellHeight, sy};
     const int frameTyp = m.FrameTyp();
     const int count = int(m.Memo1.size());
@@ -308,8 +312,7 @@ void TVNMemoView::Paint(ICanvas* canvas) {
 
 void TVNMemoView::NotifyPrinted() {
     TVNView::NotifyPrinted();
-    TVNReport* report = Report();
-    if (!VNState().ExportMode || !report || !dynamic_cast<IVNTextLineSink*>(report->ExportSink)) return;
+    if (!ExportLineSink(*this)) return;
     TScopedValue running(VNState().RunMode, true);
     Memo = Memo1.empty() ? Memo : Memo1;
     Paint(&VNMeasureCanvas());

@@ -25,6 +25,10 @@ public:
                           const AnsiString& text) = 0;
 };
 
+// The receiver of text lines while the view's report exports (ExportMode and an export sink that
+// takes lines), else nullptr. Memos, check boxes and rich text hand their lines to it.
+IVNTextLineSink* ExportLineSink(const TVNView& view);
+
 // The frame bits of line `index` of `count` lines, from the memo's sides.
 int MemoLineFrameBits(int frameTyp, int index, int count, bool rotated);
 

@@ -6,7 +6,6 @@
 #include "VNMemoLayout.h"
 #include "VNMemoPaint.h"
 #include "VNPage.h"
-#include "VNReport.h"
 #include "VNRtfReader.h"
 
 #include "platform/Canvas.h"
@@ -266,8 +265,7 @@ void TVNRichView::Paint(ICanvas* canvas) {
 // Exports that take text lines get the rich text line by line, where the page draws the lines.
 void TVNRichView::NotifyPrinted() {
     TVNView::NotifyPrinted();
-    TVNReport* report = Report();
-    auto* sink = report && VNState().ExportMode ? dynamic_cast<IVNTextLineSink*>(report->ExportSink) : nullptr;
+    IVNTextLineSink* sink = ExportLineSink(*this);
     if (!sink) return;
     TScopedValue running(VNState().RunMode, true);
     TScopedValue sx(PaintScaleX, 1.0), sy(PaintScaleY, 1.0);

@@ -6,7 +6,6 @@
 #include "VNAddInViews.h"
 #include "VNEngine.h"
 #include "VNMemoPaint.h"
-#include "VNReport.h"
 #include "VNStandardViews.h"
 
 #include "platform/Canvas.h"
@@ -239,8 +238,7 @@ void TVNShapeView::Paint(ICanvas* canvas) {
 // Exports that take text lines get the check box as text: "X" when checked, else nothing.
 void TVNCheckBoxView::NotifyPrinted() {
     TVNView::NotifyPrinted();
-    TVNReport* report = Report();
-    auto* sink = report && VNState().ExportMode ? dynamic_cast<IVNTextLineSink*>(report->ExportSink) : nullptr;
+    IVNTextLineSink* sink = ExportLineSink(*this);
     if (!sink) return;
     TScopedValue running(VNState().RunMode, true);
     const TRect r{Left, Top, ClampToInt(std::int64_t(Left) + Width + 1), ClampToInt(std::int64_t(Top) + Height + 1)};
