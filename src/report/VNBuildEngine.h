@@ -150,6 +150,7 @@ public:
     void SetAggregateValue(const Value& value) { FAggregateMemoValue = value; }
     void SetCurrentPage(TVNPageBuild* page) { FPage = page; }
     void SetCurrentBand(TVNBand* band) { FCurrentBand = band; }
+    void SetCurrentView(TVNView* view) { FCurrentView = view; }
     TVNEMFPages& BuiltPages() { return *FPages; }
     // Appends a built page for the current design page and makes it PageNo.
     void AddBuiltPage();

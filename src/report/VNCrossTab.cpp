@@ -10,6 +10,7 @@
 #include "VNCrossTab.h"
 
 #include "VNEMFPages.h"
+#include "VNEngine.h"
 #include "VNMemoView.h"
 #include "expr/VNDataset.h"
 
@@ -181,10 +182,53 @@ void TVNCrossTabPrinter::PrintCells(TVNBuildEngine& engine, TVNBand* band) {
     TSlices(engine, band).Print();
 }
 
+// The height of a Stretched band that holds cells: its own views and the header and footer cells
+// once, the cross data cells once per cross record (each with its column's width), the largest
+// bottom of them all and at least the design height.
 int TVNCrossTabPrinter::MeasureCells(TVNBuildEngine& engine, TVNBand* band) {
-    (void)engine;
-    (void)band;
-    return -1;
+    TVNPageBuild* page = engine.CurrentPage();
+    if (!page || !HoldsCells(band)) return -1;
+    TVNBand* data = page->Band(bkCrossData);
+    int height = band->Height;
+    struct TKeepView {
+        TVNBuildEngine& E;
+        TVNView* View;
+        ~TKeepView() { E.SetCurrentView(View); }
+    } keepView{engine, engine.CurrentView()};
+    auto measure = [&](TVNView* v) {
+        auto* s = dynamic_cast<TVNStretcheable*>(v);
+        if (!s || !v->Stretched() || engine.Stopped()) return;
+        engine.SetCurrentView(v);
+        try {
+            height = std::max(height, ClampCoordinate(std::int64_t(v->Top) + s->MeasureHeight()));
+        } catch (const std::exception& e) {
+            engine.SetError(v, e.what());
+        }
+        // A cell is written once per slice and evaluated then; only the band's own views keep
+        // the text they were measured with.
+        if (auto* m = dynamic_cast<TVNMemoView*>(v); m && v->OwnerBand != band) m->DrawMode = 0;
+    };
+    for (TVNView* v : band->Objects)
+        if (!data || v->OwnerBand != data) measure(v);
+    TVNDataset* ds = data ? (data->DataSet ? data->DataSet : band->CrossDataSet) : nullptr;
+    if (!ds) return height;
+    TVNReport& report = engine.Report();
+    TScopedValue keepColumn(page->CrossColumn, 1);
+    TScopedValue slices(page->PrintingSlices, true);
+    try {
+        if (report.OnBeginColumn) report.OnBeginColumn(band);
+        ds->Open();
+        for (ds->First(); !ds->Eof() && !engine.Stopped(); ds->Next(), ++page->CrossColumn) {
+            int width = data->View->Width;
+            if (report.OnPrintColumn) report.OnPrintColumn(page->CrossColumn, width);
+            TScopedValue keepWidth(data->Width, width);
+            for (TVNView* v : band->Objects)
+                if (v->OwnerBand == data) measure(v);
+        }
+    } catch (const std::exception& e) {
+        engine.SetError(nullptr, e.what());
+    }
+    return height;
 }
 
 TVNCrossTabPrinter& TVNCrossTabPrinter::Default() {

@@ -167,3 +167,21 @@ TEST(SubReport, GroupFootersShowTheirOwnGroup) {
     EXPECT_EQ(f.Texts(0, "Row"), (std::vector<AnsiString>{"r1", "r2", "r3"}));
     EXPECT_EQ(f.Texts(0, "Foot"), (std::vector<AnsiString>{"a:2", "b:1"}));
 }
+
+TEST(CrossTab, StretchedRowTakesItsTallestCell) {
+    // Only the third column's text wraps onto three lines: the whole row grows to hold it.
+    TCrossFixture f("4");
+    f.Report.OnPrintColumn = nullptr;
+    f.Page->FindObject("Data")->SetStretched(true);
+    auto* cell = static_cast<TVNMemoView*>(f.Page->FindObject("Cell"));
+    cell->Memo = {"[IF(Column# = 3, 'aaa bbb ccc ddd eee fff ggg hhh iii', Column#)]"};
+    cell->SetStretched(true);
+    cell->SetFlag(flWordWrap, true);
+    ASSERT_TRUE(f.Report.BuildReport()) << f.Report.ErrorText;
+    std::vector<int> tops;
+    for (auto& w : f.Views(0))
+        if (w.Name == "RowHead") tops.push_back(w.Top);
+    ASSERT_EQ(tops.size(), 3u);
+    EXPECT_GT(tops[1] - tops[0], 20);
+    EXPECT_EQ(f.Texts(0, "Cell")[0], "1") << "cells are evaluated for their own column when written";
+}
