@@ -7,6 +7,10 @@
 
 #include "platform/AtomicFile.h"
 
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+
 #include <algorithm>
 
 TEST(GridPrinter, PrintsVisibleColumnsInGridOrderWithTitlesFormatsAndTotals) {
@@ -88,4 +92,37 @@ TEST(GridPrinter, PlainDataFileHoldsTitlesAndBlankLedRecordLines) {
     EXPECT_EQ(content, "Code,Name,Qty,Amount\r\n"
                        " 001, item1, 1, 1000.25\r\n"
                        " 002, item2, 2, 2000.5\r\n");
+}
+
+TEST(FormReport, ControlsAboveTheGridGoToTheTitleBandAndBelowItToTheColumnFooter) {
+    GridTestApp();
+    QWidget panel; // outlives the fixture, whose grid it holds for a while
+    TGridFixture f(2);
+    panel.resize(700, 500);
+    auto* above = new QLabel("Sheet PD001", &panel);
+    above->setGeometry(0, 0, 200, 20);
+    auto* box = new QCheckBox("Posted", &panel);
+    box->setChecked(true);
+    box->setGeometry(220, 0, 100, 20);
+    f.Grid->setParent(&panel);
+    f.Grid->setGeometry(0, 30, 600, 300);
+    auto* below = new QLineEdit("Signed: Li", &panel);
+    below->setGeometry(0, 340, 200, 24);
+    f.Report.PrintControl = &panel;
+    // The column footer prints only when the header repeats on every page.
+    f.Report.PageHeaderOnly1 = true;
+    f.Report.ReportOptions |= vngoDrawBorder;
+    ASSERT_TRUE(f.Report.PrepareReport());
+    auto views = f.Page(0);
+    auto top = [&](const AnsiString& t) {
+        for (auto& v : views)
+            if (v.Text == t) return v.Top;
+        return -1;
+    };
+    ASSERT_GE(top("Sheet PD001"), 0);
+    EXPECT_EQ(top("Posted"), top("Sheet PD001") + 2); // labels print 2 pixels higher
+    EXPECT_EQ(top("1"), top("Posted"));               // the check box's mark
+    EXPECT_LT(top("Posted"), top("001"));
+    EXPECT_GT(top("Signed: Li"), top("002"));
+    EXPECT_GT(top("Signed: Li"), top("Total"));
 }
