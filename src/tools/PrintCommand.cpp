@@ -1,23 +1,39 @@
 // vnreport print REPORT [--data ...] [--var ...] [--printer NAME] [--pages LIST] [--copies N]
 //                [--collate|--no-collate] [--odd|--even] [--paper NAME] [--source NAME]
-//                [--scale-to PAPER] [--scale PERCENT]
+//                [--scale-to PAPER] [--scale PERCENT] [--dialog [--screenshot FILE.png]]
 // Builds a report (or reads built pages from a ".vnp") and prints it on a CUPS queue through the
 // engine's print loop. An unknown printer, paper or source is an error that names what exists;
 // a queue that refuses a job is an error with the queue's own reason, never a success.
+// --dialog prints through the print dialog and the progress window on the display (the way a
+// person prints from the program): the page list, copies, collation, odd/even and scale flags are
+// entered into the dialog's controls, where the user may change them before OK. --screenshot
+// takes the dialog's picture from the screen once it is shown and then presses OK itself, so the
+// dialog can be checked on a display with nobody at it.
 #include "CommandRegistry.h"
 #include "ReportLoading.h"
 
 #include "report/VNEMFPages.h"
 #include "report/VNEngine.h"
 #include "report/output/VNCupsPrintPlatform.h"
+#include "report/output/VNPrintForm.h"
+#include "report/output/VNQtWindowServices.h"
 #include "report/print/VNPrinter.h"
 #include "report/print/VNPrinterList.h"
 #include "report/print/VNReportPrint.h"
 
 #include "platform/Locale.h"
 #include "platform/MessageService.h"
+#include "platform/qt/QtText.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QTimer>
+#include <QWindow>
 
 #include <cstdio>
 #include <cstdlib>
@@ -27,7 +43,8 @@ namespace {
 
 #define VN_PRINT_USAGE                                                                                               \
     "print REPORT.vnf|REPORT.vnp " VN_DATA_OPTIONS_USAGE " [--printer NAME] [--pages LIST] [--copies N] "           \
-    "[--collate|--no-collate] [--odd|--even] [--paper NAME] [--source NAME] [--scale-to PAPER] [--scale PERCENT]"
+    "[--collate|--no-collate] [--odd|--even] [--paper NAME] [--source NAME] [--scale-to PAPER] [--scale PERCENT] " \
+    "[--dialog [--screenshot FILE.png]]"
 
 int Usage() {
     std::fprintf(stderr, "usage: vnreport " VN_PRINT_USAGE "\n");
@@ -69,6 +86,68 @@ int FindSource(const TVNPrinterInfo& info, const std::string& text) {
     return -1;
 }
 
+// What the command line chose, entered into the print dialog's controls.
+struct TDialogInput {
+    const TVNPrintOptions* Options;
+    bool CollateGiven;
+    int Scale;
+    int ScalePaperIndex; // index in the printer's paper list, -1 for none
+};
+
+void EnterIntoDialog(TVNPrintForm& form, const TDialogInput& in) {
+    const TVNPrintOptions& o = *in.Options;
+    if (!o.PageList.empty()) {
+        form.SomePages()->setChecked(true);
+        form.PageList()->setText(AnsiToQString(o.PageList));
+    }
+    if (o.Copies > 1) form.Copies()->setValue(o.Copies);
+    if (in.CollateGiven) form.Collate()->setChecked(o.Collate);
+    form.Selection()->setCurrentIndex(o.Selection);
+    form.Scale()->setValue(in.Scale);
+    // The scale paper list is "无缩放" and then the printer's papers.
+    if (in.ScalePaperIndex >= 0) form.ScalePapers()->setCurrentIndex(in.ScalePaperIndex + 1);
+}
+
+// The print dialog's picture as the display shows it (the window manager's frame included
+// where there is one); a display that cannot be read back gives the widget's own rendering.
+bool SaveDialogPicture(QWidget& form, const QString& file) {
+    QPixmap shot;
+    if (QScreen* screen = form.screen()) {
+        const QRect g = form.frameGeometry();
+        shot = screen->grabWindow(0, g.x(), g.y(), g.width(), g.height());
+    }
+    if (shot.isNull()) shot = form.grab();
+    return shot.save(file);
+}
+
+// Prints through the dialog: the command line's choices are entered once it is shown; with a
+// screenshot file the picture is taken a moment later and OK pressed.
+TVNPrintOutcome PrintThroughDialog(TVNReport& report, const TDialogInput& in, const QString& screenshot,
+                                   bool& screenshotSaved) {
+    TVNPrintForm* filled = nullptr;
+    int waitTicks = 0;
+    QTimer driver;
+    driver.setInterval(50);
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        auto* form = dynamic_cast<TVNPrintForm*>(QApplication::activeModalWidget());
+        if (!form || !form->windowHandle() || !form->windowHandle()->isExposed()) return;
+        if (form != filled) {
+            EnterIntoDialog(*form, in);
+            filled = form;
+            waitTicks = 0;
+            if (screenshot.isEmpty()) driver.stop();
+            return;
+        }
+        // A few ticks for the display to paint what was entered.
+        if (++waitTicks < 6) return;
+        driver.stop();
+        screenshotSaved = SaveDialogPicture(*form, screenshot);
+        form->accept();
+    });
+    driver.start();
+    return PrintBuiltReportDlg(report);
+}
+
 int RunPrint(int argc, char** argv) {
     if (argc < 2) return Usage();
     const std::string reportFile = argv[1];
@@ -76,7 +155,8 @@ int RunPrint(int argc, char** argv) {
     std::string printer, paper, source, scaleTo;
     TVNPrintOptions options;
     int scale = 100;
-    bool collateGiven = false;
+    bool collateGiven = false, dialog = false;
+    std::string screenshot;
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
         auto next = [&]() -> std::string { return i + 1 < argc ? argv[++i] : std::string(); };
@@ -109,11 +189,17 @@ int RunPrint(int argc, char** argv) {
             scaleTo = next();
         else if (a == "--scale") {
             if (!number(scale, 1)) return Usage();
+        } else if (a == "--dialog")
+            dialog = true;
+        else if (a == "--screenshot") {
+            screenshot = next();
+            if (screenshot.empty()) return Usage();
         } else
             return Usage();
     }
+    if (!screenshot.empty() && !dialog) return Usage();
 
-    THeadlessRun run(argv[0]);
+    THeadlessRun run(argv[0], dialog);
     InstallVNCupsPrinting();
     auto flushMessages = [&run] { run.FlushMessages(); };
 
@@ -203,9 +289,25 @@ int RunPrint(int argc, char** argv) {
         options.ScalePaperWidth = info.PaperWidthAt(scaleIndex);
         options.ScalePaperHeight = info.PaperHeightAt(scaleIndex);
     }
-    report.PrintScale = scale;
-    report.taoda = report.taodaDefault;
-    const TVNPrintOutcome out = PrintBuiltReport(report, options);
+    TVNPrintOutcome out;
+    if (dialog) {
+        TVNQtWindowServicesScope windows;
+        report.ShowProgress = true;
+        bool saved = false;
+        out = PrintThroughDialog(report, {&options, collateGiven, scale, scaleIndex},
+                                 QString::fromLocal8Bit(screenshot.c_str()), saved);
+        if (!screenshot.empty()) {
+            if (!saved) {
+                std::fprintf(stderr, "vnreport: cannot save the dialog's picture to %s\n", screenshot.c_str());
+                return 1;
+            }
+            std::printf("screenshot: %s\n", screenshot.c_str());
+        }
+    } else {
+        report.PrintScale = scale;
+        report.taoda = report.taodaDefault;
+        out = PrintBuiltReport(report, options);
+    }
     flushMessages();
     for (const TPrintResult& d : out.Documents)
         if (d.Ok) std::printf("job: %d\n", d.JobId);

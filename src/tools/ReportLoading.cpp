@@ -7,6 +7,8 @@
 #include "report/VNMemoLayout.h"
 #include "report/expr/VNEvalContext.h"
 
+#include <QApplication>
+
 #include <sqlite3.h>
 
 #include <cstdio>
@@ -285,9 +287,13 @@ bool TLoadedReport::Load(const std::string& reportFile, const TReportSources& so
     return true;
 }
 
-THeadlessRun::THeadlessRun(char* programName) : FArgv{programName, nullptr} {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    FApp = std::make_unique<QGuiApplication>(FArgc, FArgv);
+THeadlessRun::THeadlessRun(char* programName, bool windows) : FArgv{programName, nullptr} {
+    if (windows)
+        FApp = std::make_unique<QApplication>(FArgc, FArgv);
+    else {
+        if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        FApp = std::make_unique<QGuiApplication>(FArgc, FArgv);
+    }
     VNState().ScreenDPI = 96;
     FMeasure = std::make_unique<TVNQtMeasureCanvasScope>(96);
     FScope = std::make_unique<TMessageServiceScope>(FMessages);

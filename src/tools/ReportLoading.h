@@ -53,9 +53,12 @@ private:
 // What every headless command that builds or draws reports starts with: an offscreen Qt GUI
 // application (unless QT_QPA_PLATFORM says otherwise), report pixels at 96 dpi, the Qt measuring
 // canvas, and the engine's messages collected; FlushMessages prints them to stderr.
+// With windows true the application can show widgets and runs on the display the environment
+// names (a command that opens a dialog); pixels, measuring and messages stay the same, so the
+// pages are the ones the headless run makes.
 class THeadlessRun {
 public:
-    explicit THeadlessRun(char* programName);
+    explicit THeadlessRun(char* programName, bool windows = false);
     ~THeadlessRun();
     THeadlessRun(const THeadlessRun&) = delete;
     THeadlessRun& operator=(const THeadlessRun&) = delete;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # vnreport printers and vnreport print on the private scheduler (run through with_cups.sh): the
-# stocktake sheet printed on the cups-pdf queue and read back, the source reaching the job,
+# stocktake sheet printed on the cups-pdf queue and read back (also through the print dialog on
+# Xvfb), the source reaching the job,
 # unknown printers, papers and sources named with what exists, and a queue that refuses jobs
 # reported with its reason.
 set -uo pipefail
@@ -42,6 +43,29 @@ if [ $rc -ne 0 ] || [ -z "$id" ]; then echo "FAIL: print with a source: $out"; f
 else
   sbx wait_job "$id" 30 || fail=1
   check "source reaches the job" 'media-source=bottom' "$(sbx job "$id")"
+fi
+
+# The same sheet through the print dialog on a real X server: the page list typed into the dialog
+# decides what is printed, and the dialog's picture is taken from the screen.
+if command -v xvfb-run >/dev/null; then
+  rm -f "$CUPS_SANDBOX"/out/cups-pdf/*
+  shot="${VNPRINT_KEEP:-$work}/print_dialog.png"
+  out=$(QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$vnreport" print "$sheet" --data "$data" \
+          --printer vnpdf --paper A4 --dialog --pages 2-3 --copies 1 --screenshot "$shot" 2>&1); rc=$?
+  [ $rc -eq 0 ] || { echo "FAIL: print through the dialog: exit $rc: $out"; fail=1; }
+  for id in $(sed -n 's/^job: //p' <<<"$out"); do sbx wait_job "$id" 60 || fail=1; done
+  pdf=$(ls "$CUPS_SANDBOX"/out/cups-pdf/*.pdf 2>/dev/null | head -1)
+  if [ -z "$pdf" ]; then echo "FAIL: no PDF from the dialog's job"; fail=1
+  else
+    check "dialog: pages 2-3 printed" '^Pages: *2$' "$(pdfinfo "$pdf")"
+    check "dialog: sheet text" '盘点' "$(pdftotext -layout "$pdf" -)"
+  fi
+  # A real picture of a dialog: a few hundred pixels each way and more than a handful of colours.
+  size=$(identify -format '%w %h %k' "$shot" 2>&1)
+  read -r w h colours <<<"$size"
+  if ! [[ "${w:-0}" -ge 300 && "${h:-0}" -ge 300 && "${colours:-0}" -ge 16 ]]; then
+    echo "FAIL: dialog screenshot: $size"; fail=1
+  fi
 fi
 
 expect_error() { # DESCRIPTION RC PATTERN ARGS...
