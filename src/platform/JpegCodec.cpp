@@ -141,15 +141,24 @@ bool Encode(const TRasterImage& image, const TJpegOptions& options, unsigned cha
     jpeg_mem_dest(&cinfo, buffer, length);
     cinfo.image_width = JDIMENSION(image.Width);
     cinfo.image_height = JDIMENSION(image.Height);
+#if defined(JCS_EXTENSIONS) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    // A 0xAARRGGBB word lies in memory as B, G, R, A: libjpeg-turbo reads such rows as they are,
+    // which spares a conversion of every pixel (the compressed data is the same).
+    const bool direct = true;
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_EXT_BGRX;
+#else
+    const bool direct = false;
     cinfo.input_components = 3;
     cinfo.in_color_space = JCS_RGB;
+#endif
     jpeg_set_defaults(&cinfo);
     if (options.Greyscale) jpeg_set_colorspace(&cinfo, JCS_GRAYSCALE);
     int quality = options.Quality < 1 ? 1 : options.Quality > 100 ? 100 : options.Quality;
     jpeg_set_quality(&cinfo, quality, TRUE);
     if (options.Progressive) jpeg_simple_progression(&cinfo);
-    row = static_cast<JSAMPLE*>(std::malloc(std::size_t(image.Width) * 3));
-    if (!row) {
+    if (!direct) row = static_cast<JSAMPLE*>(std::malloc(std::size_t(image.Width) * 3));
+    if (!direct && !row) {
         std::snprintf(message, JMSG_LENGTH_MAX, "out of memory");
         jpeg_destroy_compress(&cinfo);
         return false;
@@ -157,6 +166,11 @@ bool Encode(const TRasterImage& image, const TJpegOptions& options, unsigned cha
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
         const std::uint32_t* in = image.Pixels.data() + std::size_t(cinfo.next_scanline) * image.Width;
+        if (direct) {
+            JSAMPROW rows[1] = {reinterpret_cast<JSAMPROW>(const_cast<std::uint32_t*>(in))};
+            jpeg_write_scanlines(&cinfo, rows, 1);
+            continue;
+        }
         for (int x = 0; x < image.Width; ++x) {
             row[3 * x] = JSAMPLE(in[x] >> 16);
             row[3 * x + 1] = JSAMPLE(in[x] >> 8);

@@ -18,11 +18,13 @@ QImage RasterToQImage(const TRasterImage& image) {
 TRasterImage QImageToRaster(const QImage& image) {
     if (image.isNull()) return TRasterImage();
     QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    TRasterImage out(rgb.width(), rgb.height());
-    for (int y = 0; y < rgb.height(); ++y) {
+    const int w = rgb.width(), h = rgb.height();
+    TRasterImage out(w, h);
+    for (int y = 0; y < h; ++y) {
         const auto* line = reinterpret_cast<const std::uint32_t*>(rgb.constScanLine(y));
-        for (int x = 0; x < rgb.width(); ++x)
-            out.SetPixel(x, y, line[x] | 0xFF000000);
+        std::uint32_t* to = out.Pixels.data() + std::size_t(y) * std::size_t(w);
+        for (int x = 0; x < w; ++x)
+            to[x] = line[x] | 0xFF000000;
     }
     return out;
 }

@@ -68,6 +68,7 @@ void TVNPDFExport::WriteObject(int number, std::string text, bool closed) {
 }
 
 void TVNPDFExport::OnBeginDoc() {
+    FSurface.reset(); // made again at this document's first page size
     FObjectCounter = 5;
     FOffsets.assign(6, 0);
     FPageCounter = 0;
@@ -101,13 +102,16 @@ void TVNPDFExport::OnBeginPage() {
 std::string TVNPDFExport::PageImage(int& width, int& height) {
     TVNEMFPages& pages = *Report->EMFPages;
     TVNPreparedPage& page = pages.Page(ExportPageIndex);
-    auto surface = CreateVNRasterSurface(FWidth, FHeight);
-    if (!surface)
+    if (!FSurface) FSurface = CreateVNRasterSurface(FWidth, FHeight);
+    if (!FSurface)
         throw EVNExportError("PDF export: no page picture of " + std::to_string(FWidth) + " x " +
                              std::to_string(FHeight) + " pixels can be drawn here");
     // With the text layer every text the page draws is also handed to it, at the place drawn.
-    TVNPDFTextCanvas tap(surface->Canvas(), FText, Points(1), FWidth, FHeight);
-    ICanvas& canvas = SearchableText ? static_cast<ICanvas&>(tap) : surface->Canvas();
+    ICanvas& surface = FSurface->Canvas();
+    surface.SetBrush(TBrush{TBrushStyle::Solid, clWhite});
+    surface.FillRect(TRect{0, 0, FWidth, FHeight});
+    TVNPDFTextCanvas tap(surface, FText, Points(1), FWidth, FHeight);
+    ICanvas& canvas = SearchableText ? static_cast<ICanvas&>(tap) : surface;
     if (const TVNBkPicture* bk = pages.Background(page.BackgroundIndex)) {
         const TPicture picture = PlatformPicture(bk->Picture);
         if (!picture.IsEmpty())
@@ -120,12 +124,11 @@ std::string TVNPDFExport::PageImage(int& width, int& height) {
     const bool wasDecoded = page.DecodedPage != nullptr;
     pages.DrawPage(ExportPageIndex, canvas, TRect{0, 0, pageWidth, pageHeight});
     if (!wasDecoded) page.DecodedPage.reset(); // one decoded page at a time
-    TRasterImage image = surface->Image();
-    surface.reset();
-    ReduceToPixelFormat(image, PixelFormat);
-    width = image.Width;
-    height = image.Height;
-    return ExportImageFormat == ifBMP ? RawRgb(image) : TVNMainExportFilter::BitmapToJpeg(image, JPEGQuality);
+    FSurface->CopyImage(FPixels);
+    ReduceToPixelFormat(FPixels, PixelFormat);
+    width = FPixels.Width;
+    height = FPixels.Height;
+    return ExportImageFormat == ifBMP ? RawRgb(FPixels) : TVNMainExportFilter::BitmapToJpeg(FPixels, JPEGQuality);
 }
 
 void TVNPDFExport::OnEndPage() {
@@ -169,6 +172,8 @@ void TVNPDFExport::OnEndPage() {
 }
 
 void TVNPDFExport::OnEndDoc() {
+    FSurface.reset();
+    FPixels = TRasterImage();
     int font = 0;
     if (SearchableText) {
         font = NextObject();

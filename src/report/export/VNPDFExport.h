@@ -70,4 +70,7 @@ private:
     std::vector<int> FImages;                                // object number of "Img" + position
     std::string FKids;
     TVNPDFTextLayer FText;
+    // One surface and one pixel buffer for the whole document (pages share the first's size).
+    std::unique_ptr<IVNRasterSurface> FSurface;
+    TRasterImage FPixels;
 };
