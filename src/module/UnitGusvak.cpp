@@ -6,6 +6,7 @@
 #include "GusvakModule.h"
 #include "ModuleText.h"
 #include "SheetFields.h"
+#include "SheetNormalPrint.h"
 #include "UnitCondition.h"
 #include "UnitChooseDBFields.h"
 #include "framework/SharedRoutines.h"
@@ -48,6 +49,7 @@ TFrmGusvak::TFrmGusvak(QWidget* owner) : TFrmBase(owner) {
     DefineSheetCopy(*FADS);
     EnsureReportEngine();
     FTemplatePrint = std::make_unique<TSheetTemplatePrint>(*FADS);
+    SetupPrintDG(PrintDG, dgdView);
     dgdView->SetDataSet(FADS_Main);
     SetupSheetHelp(RopHelp);
     qApp->installEventFilter(this);
@@ -461,12 +463,18 @@ void TFrmGusvak::RunPrint(TSheetPrintTarget& target) {
 }
 
 void TFrmGusvak::NormalPrint(TSheetPrintTarget& target) {
-    (void)target;
     if (!LinesOpen()) return;
     // The grid's white titles would vanish on paper; the generated report copies the title font.
+    // They turn white again however the print ends.
     dgdView->SetTitleFontColor(Qt::black);
+    struct TWhiteAgain {
+        TAdvDBGridQx* Grid;
+        ~TWhiteAgain() { Grid->SetTitleFontColor(Qt::white); }
+    } whiteAgain{dgdView};
     SetNormalPrintVariables(FContext.OperatorCode, FContext.CurrentDate, FContext.CurrentDateTime, HeaderTexts());
-    dgdView->SetTitleFontColor(Qt::white);
+    PrintDG.PageHeader.Height = 248;
+    PrintDG.ShowMasterData = false;
+    SendGridReport(PrintDG, target);
 }
 
 void TFrmGusvak::TemplatePrintTo(TSheetPrintTarget& target) {

@@ -12,6 +12,7 @@
 #include "FrmBase.h"
 #include "RopWin.h"
 #include "SheetPrint.h"
+#include "report/gridreport/VNFormReport.h"
 #include "framework/UnitOrvaneClass.h"
 #include "framework/WorkContext.h"
 #include "platform/AnsiString.h"
@@ -91,6 +92,8 @@ public:
     bool LinesOpen() const;
     // The header as shown, with the stocktake date.
     TSheetHeaderTexts HeaderTexts() const;
+    // The grid report component of the normal print.
+    TVNFormReport PrintDG;
     // The template print's report and data set.
     TSheetTemplatePrint& TemplatePrint() { return *FTemplatePrint; }
     void tbnHelpClick();

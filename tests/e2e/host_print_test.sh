@@ -33,6 +33,12 @@ total() {
     sed -E ':a; s/^(-?[0-9]+)([0-9]{3})/\1,\2/; ta'
 }
 ws=$(total f_Syjews); hs=$(total f_Syjehs)
+# The grid's footer adds up the lines as the server sent them.
+rawtotal() {
+  awk -F'\t' -v name="$1" 'NR==2 { for (i = 1; i <= NF; i++) if ($i == name) c = i }
+    NR>2 { s += $c } END { printf "%.2f", s }' <<<"$lines"
+}
+gridws=$(rawtotal f_Syjews)
 [ -n "$ckmc" ] && [ -n "$ws" ] || { echo "cannot read the sheet: $header"; exit 1; }
 
 out=$(timeout 120 "$host" --db "$db" --sheet "$djh" --print-mode template --export "pdf:$work/sheet.pdf" \
@@ -45,6 +51,17 @@ for want in "单据号:$djh" "仓库:$ckbm $ckmc" "合计:80条" "$ws" "$hs" "�
 done
 pages=$(pdfinfo "$work/sheet.pdf" | awk '/^Pages:/ { print $2 }')
 grep -q "^pages: $pages\$" <<<"$out" || bad "the PDF has $pages pages, the run said: $out"
+
+# The normal print: the grid as shown under the title and the condition text.
+out=$(timeout 120 "$host" --db "$db" --sheet "$djh" --print-mode normal --export "pdf:$work/normal.pdf" \
+  --option SearchableText=1 2>&1); rc=$?
+[ $rc -eq 0 ] || bad "normal export: exit $rc: $out"
+text=$(pdftotext -layout "$work/normal.pdf" - 2>/dev/null)
+for want in "盘点损益表" "$djh" "仓库名称:  $ckmc" "合计:80条" "$gridws"; do
+  grep -qF -- "$want" <<<"$text" || bad "the normal print has no \"$want\""
+done
+expect 0 "written: $work/normal.png" -- "$host" --db "$db" --sheet "$djh" --print-mode normal \
+  --preview-screenshot "$work/normal.png"
 
 # The template named by its name, written as spreadsheet; the preview window's picture.
 expect 0 "written: $work/sheet.xls" -- "$host" --db "$db" --sheet "$djh" --print-mode template \

@@ -48,6 +48,16 @@ AnsiString Fixed2(double v) {
     return text;
 }
 
+// Runs the form's print of the chosen mode into a text file and answers the file's bytes.
+std::string PrintToText(TFrmGusvak& form, const fs::path& file, TSheetPrintTarget& target) {
+    std::unique_ptr<TVNExportFilter> filter = MakeExportFilter("txt", {});
+    target.Kind = TSheetPrintTarget::Export;
+    target.Filter = filter.get();
+    target.FileName = file.string();
+    form.RunPrint(target);
+    return ReadBytes(file);
+}
+
 AnsiString Var(const char* name) {
     return EngineVariables().GetVariable(name).AsString();
 }
@@ -90,13 +100,8 @@ TEST_F(ModuleFixture, TemplatePrintHandsTheHeaderAndLinesToTheTemplateAndItsTota
     form->rdoMuban->click();
     ASSERT_EQ(form->cmbPrint->currentIndex(), 0);
 
-    const fs::path out = FFolder / "sheet.txt";
-    std::unique_ptr<TVNExportFilter> filter = MakeExportFilter("txt", {});
     TSheetPrintTarget target;
-    target.Kind = TSheetPrintTarget::Export;
-    target.Filter = filter.get();
-    target.FileName = out.string();
-    form->RunPrint(target);
+    const std::string text = PrintToText(*form, FFolder / "sheet.txt", target);
     ASSERT_TRUE(target.Written);
     EXPECT_GE(target.Pages, 2);
     EXPECT_TRUE(Script.Shown().empty()) << AnsiToUtf8(Script.Shown().front().Text);
@@ -114,7 +119,6 @@ TEST_F(ModuleFixture, TemplatePrintHandsTheHeaderAndLinesToTheTemplateAndItsTota
 
     // What was printed: the header, every line of the print copy, the count and the totals,
     // which are the grid footer's sums.
-    const std::string text = ReadBytes(out);
     auto printed = [&](const AnsiString& s) { return text.find(s) != std::string::npos; };
     EXPECT_TRUE(printed(A("单据号:") + Demo.LargeSheet));
     EXPECT_TRUE(printed(A("仓库:") + h.Ckbm + " " + h.Ckmc));
@@ -173,4 +177,53 @@ TEST_F(ModuleFixture, PreviewAndPrintFollowTheirRules) {
     EXPECT_TRUE(form->TemplatePrint().Rrt().Pages.Count() == 0);
     // The header variables were set before the check.
     EXPECT_EQ(Var("Djh"), AnsiString(Demo.OpenSheets[0]));
+}
+
+TEST_F(ModuleFixture, NormalPrintPrintsTheGridAsShownUnderTheTitleAndTheCondition) {
+    TFrmGusvak* form = OpenModule("0001", Demo.LargeSheet);
+    ASSERT_NE(form, nullptr);
+    TAdvDBGridQx& grid = *form->dgdView;
+    TMemDataSet& lines = *form->ADS_Main();
+    // The clerk filters the lines with a difference and hides the goods number column.
+    lines.SetFilter("f_Sysl <> 0");
+    lines.SetFiltered(true);
+    const int shown = lines.RecordCount();
+    ASSERT_GT(shown, 0);
+    const int sphh = grid.FindColumn("f_Sphh");
+    grid.SetColumnVisible(sphh, false);
+    std::vector<AnsiString> shownCodes, hiddenCodes;
+    lines.SetFiltered(false);
+    const int spbm = lines.FieldByName("f_Spbm").Index(), sysl = lines.FieldByName("f_Sysl").Index();
+    for (int r = 0; r < lines.RecordCount(); ++r)
+        (lines.CellValue(r, sysl).AsFloat() != 0 ? shownCodes : hiddenCodes).push_back(lines.CellValue(r, spbm).AsString());
+    lines.SetFiltered(true);
+    form->ShowLineCount(); // as the filter command does
+    ASSERT_FALSE(hiddenCodes.empty());
+
+    ASSERT_TRUE(form->rdoNormal->isChecked());
+    TSheetPrintTarget target;
+    const std::string text = PrintToText(*form, FFolder / "normal.txt", target);
+    ASSERT_TRUE(target.Written);
+    EXPECT_TRUE(Script.Shown().empty()) << AnsiToUtf8(Script.Shown().front().Text);
+    EXPECT_EQ(grid.TitleFontColor(), QColor(Qt::white));
+
+    const TSheetHeaderTexts h = form->HeaderTexts();
+    EXPECT_EQ(Var("Oper"), "0001");
+    EXPECT_EQ(Var("Title"), A("盘点损益表"));
+    EXPECT_EQ(Var("Condi"), SheetConditionText(h));
+    EXPECT_EQ(Var("Date"), AnsiString("20240915"));
+
+    auto printed = [&](const AnsiString& s) { return text.find(s) != std::string::npos; };
+    EXPECT_TRUE(printed(A("盘点损益表")));
+    EXPECT_TRUE(printed(A("仓库名称:   ") + h.Ckmc));
+    for (const char* title : {"商品编码", "商品名称", "差异数量", "模拟本库存金额"})
+        EXPECT_TRUE(printed(A(title))) << title;
+    EXPECT_FALSE(printed(A("商品货号")));
+    for (const AnsiString& code : shownCodes)
+        EXPECT_TRUE(printed(code)) << code;
+    for (const AnsiString& code : hiddenCodes)
+        EXPECT_FALSE(printed(code)) << code;
+    EXPECT_TRUE(printed(A("合计:") + std::to_string(shown) + A("条")));
+    for (const char* field : {"f_Sysl", "f_Syjews"})
+        EXPECT_TRUE(printed(grid.FooterDisplayText(grid.FindColumn(field)))) << field;
 }

@@ -15,17 +15,20 @@ bad() { echo "FAIL: $*"; fail=1; }
 db="$work/demo.db"
 "$host" init-demo --db "$db" --lines 80 >"$work/init.txt" || { echo "init-demo failed"; exit 1; }
 djh=$(sed -n 's/^ *large sheet: //p' "$work/init.txt")
-rm -f "$CUPS_SANDBOX/out/vnfile.pdf"
-out=$(timeout 120 "$host" --db "$db" --sheet "$djh" --print-mode template --print 2>&1); rc=$?
-[ $rc -eq 0 ] || bad "print: exit $rc: $out"
-grep -q '请准备好打印机，进行打印!' <<<"$out" || bad "the print was not confirmed first: $out"
-pages=$(sed -n 's/^pages: //p' <<<"$out")
-id=$(sbx last_job vnfile)
-[ -n "$id" ] && sbx wait_job "$id" 60 || bad "no finished job on the default queue"
-pdf="$CUPS_SANDBOX/out/vnfile.pdf"
-if [ ! -s "$pdf" ]; then bad "the default queue wrote no PDF"
-else
-  got=$(pdfinfo "$pdf" | awk '/^Pages:/ { print $2 }')
-  [ -n "$pages" ] && [ "$got" = "$pages" ] || bad "the queue's PDF has $got pages, the run built $pages"
-fi
+for mode in template normal; do
+  rm -f "$CUPS_SANDBOX/out/vnfile.pdf"
+  before=$(sbx last_job vnfile)
+  out=$(timeout 120 "$host" --db "$db" --sheet "$djh" --print-mode $mode --print 2>&1); rc=$?
+  [ $rc -eq 0 ] || bad "$mode print: exit $rc: $out"
+  grep -q '请准备好打印机，进行打印!' <<<"$out" || bad "$mode: the print was not confirmed first: $out"
+  pages=$(sed -n 's/^pages: //p' <<<"$out")
+  id=$(sbx last_job vnfile)
+  [ -n "$id" ] && [ "$id" != "$before" ] && sbx wait_job "$id" 60 || { bad "$mode: no finished job on the default queue"; continue; }
+  pdf="$CUPS_SANDBOX/out/vnfile.pdf"
+  if [ ! -s "$pdf" ]; then bad "$mode: the default queue wrote no PDF"
+  else
+    got=$(pdfinfo "$pdf" | awk '/^Pages:/ { print $2 }')
+    [ -n "$pages" ] && [ "$got" = "$pages" ] || bad "$mode: the queue's PDF has $got pages, the run built $pages"
+  fi
+done
 exit $fail
