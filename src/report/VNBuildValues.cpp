@@ -12,6 +12,7 @@
 #include "VNEngine.h"
 #include "VNMemoView.h"
 #include "VNStrings.h"
+#include "VNWindowServices.h"
 #include "expr/VNDataset.h"
 #include "expr/VNDictionaryLookup.h"
 #include "expr/VNFormat.h"
@@ -368,6 +369,8 @@ bool TVNBuildEngine::EngineAssignment(const AnsiString& name, const Value& value
 // ---- the report's public operation ----------------------------------------------------------
 
 bool TVNReport::BuildReport() {
+    // A preview control reading the pages in place must not draw them while they are rebuilt.
+    if (Preview) Preview->Disconnect();
     TVNBuildEngine engine(*this, MasterReport ? MasterReport : this);
     return engine.Run();
 }
@@ -376,6 +379,7 @@ bool TVNReport::BuildReport() {
 // record of the composite's data set; page after page, each member builds its own pages and the
 // composite takes copies of them, the first page of every member, then every second page, ...
 bool TVNCompositeReport::BuildReport() {
+    if (Preview) Preview->Disconnect();
     EMFPages->Clear();
     ErrorFlag = false;
     ErrorText.clear();

@@ -39,6 +39,7 @@ void SetVNCompressor(TVNCompressor* compressor) {
 TVNEMFPages::~TVNEMFPages() = default;
 
 void TVNEMFPages::Clear() {
+    FLoadedFromFile = false;
     if (OnClear) {
         OnClear();
         return;
@@ -50,6 +51,7 @@ void TVNEMFPages::ClearAll() {
     FPages.clear();
     FBackgrounds.clear();
     FCurrentBackground = -1;
+    FLoadedFromFile = false;
 }
 
 void TVNEMFPages::AddBackground(int left, int top, const TVNPicture& picture, int width, int height) {
@@ -241,7 +243,7 @@ void TVNEMFPages::ExportPage(int index) {
     });
 }
 
-bool TVNEMFPages::HitTest(int index, TPoint point, bool forClick) {
+bool TVNEMFPages::HitTest(int index, TPoint point, bool forClick, int* cursor) {
     if (index < 0 || index >= Count()) return false;
     TVNPreparedPage& rec = Page(index);
     if (!rec.DecodedPage) DecodePage(index);
@@ -258,8 +260,9 @@ bool TVNEMFPages::HitTest(int index, TPoint point, bool forClick) {
             return true;
         }
         if (!FReport->OnMouseOverObject) return false;
-        int cursor = 0;
-        FReport->OnMouseOverObject(v, cursor);
+        int shown = cursor ? *cursor : 0;
+        FReport->OnMouseOverObject(v, shown);
+        if (cursor) *cursor = shown;
         return true;
     }
     return false;
@@ -401,9 +404,12 @@ bool TVNEMFPages::ReadFile(TVNStream& s) {
 
 bool TVNEMFPages::LoadFromStream(TVNStream& s) {
     ClearAll();
-    return ReadFile(s);
+    FLoadedFromFile = ReadFile(s);
+    return FLoadedFromFile;
 }
 
 bool TVNEMFPages::AppendFromStream(TVNStream& s) {
-    return ReadFile(s);
+    const bool ok = ReadFile(s);
+    FLoadedFromFile = FLoadedFromFile || ok;
+    return ok;
 }

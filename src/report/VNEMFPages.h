@@ -67,6 +67,10 @@ public:
     TVNPreparedPage& Page(int index) { return *FPages.at(std::size_t(index)); }
     TVNReport* Report() const { return FReport; }
 
+    // True when the pages came from a prepared report file rather than a build of the design
+    // (the preview then offers no page setup, which would rebuild the design).
+    bool LoadedFromFile() const { return FLoadedFromFile; }
+
     std::function<void()> OnClear;
     void Clear();
     // Frees everything regardless of OnClear.
@@ -89,7 +93,9 @@ public:
     void DrawPage(int index, ICanvas& canvas, const TRect& rect, TVNDrawTarget target = TVNDrawTarget::Screen,
                   const TRect* clip = nullptr);
     void ExportPage(int index);
-    bool HitTest(int index, TPoint point, bool forClick);
+    // Offers a click (OnObjectClick) or the mouse resting (OnMouseOverObject, which may set
+    // *cursor) to the topmost view at the point; true when a handler was called.
+    bool HitTest(int index, TPoint point, bool forClick, int* cursor = nullptr);
 
     // ".vnp": false (after the message) when the data is not a prepared report.
     void SaveToStream(TVNStream& s);
@@ -103,5 +109,6 @@ private:
     TVNReport* FReport;
     std::vector<std::unique_ptr<TVNPreparedPage>> FPages;
     std::vector<std::unique_ptr<TVNBkPicture>> FBackgrounds;
-    int FCurrentBackground = -1; // the entry the last AddBackground named; -1: the last entry
+    int FCurrentBackground = -1;
+    bool FLoadedFromFile = false; // the entry the last AddBackground named; -1: the last entry
 };

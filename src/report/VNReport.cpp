@@ -34,6 +34,7 @@ TVNReport::TVNReport() : Pages(this), EMFPages(std::make_unique<TVNEMFPages>(thi
 TVNReport::~TVNReport() {
     // A preview left open (non-modal) reads the built pages: it closes before they are freed.
     if (IVNWindowServices* services = VNWindowServices()) services->ReportDestroyed(*this);
+    if (Preview) Preview->ReportDestroyed(*this);
 }
 
 TVNView* TVNReport::FindObject(std::string_view name) const {
@@ -61,6 +62,10 @@ void TVNReport::PreviewReport() {
 }
 
 void TVNReport::PreviewBuiltReport() {
+    if (Preview) {
+        Preview->Connect(this); // the application's own control: no preview window
+        return;
+    }
     if (IVNWindowServices* services = VNWindowServices()) services->ShowPreview(*this);
 }
 

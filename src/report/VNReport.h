@@ -22,6 +22,8 @@ class TVNDataset;
 class TVNEMFPages;
 class TVNComponent;
 class TVNExportFilter;
+class TVNPageSetting;
+class IVNPreviewControl;
 
 // Receives every view an export hands over, with its position on the page.
 class IVNExportSink {
@@ -92,6 +94,9 @@ public:
     std::function<bool()> CancelRequested;
     bool StoreInDFM = false;
     bool ShowPrintDialog = true;
+    // A preview control of the application's own (not owned): built pages are shown there and no
+    // preview window is opened. The control clears this when it is freed.
+    IVNPreviewControl* Preview = nullptr;
 
     // Events (called only when assigned).
     std::function<void()> OnBeginDoc, OnEndDoc, OnPrintReport;
@@ -111,6 +116,8 @@ public:
     std::function<void(TVNEMFPages* pages, int pageNo, TVNView* view)> OnObjectClick;
     std::function<void(TVNView* view, int& cursor)> OnMouseOverObject;
     std::function<void(TVNReport*sender)> OnLoadReportSetting, OnSaveReportSetting;
+    // After the preview's page setup was confirmed, before the report is built again.
+    std::function<void(const TVNPageSetting& setting)> OnPageSetup;
     // A dialog page offers each of its non-visual controls before its form is shown.
     std::function<void(TVNView* sender)> OnCustomizeObject;
 

@@ -35,6 +35,21 @@ struct TVNDialogPageForm {
     std::vector<TVNControl*> Controls; // the visual controls, in tab order
 };
 
+// A preview control placed on a window of the application (the report's Preview): the report
+// shows its built pages there instead of opening a preview window. The control reads the pages
+// in place, so a build lets go of it first and the report forgets it when freed.
+class IVNPreviewControl {
+public:
+    virtual ~IVNPreviewControl() = default;
+    virtual void Connect(TVNReport* report) = 0;
+    virtual void Disconnect() = 0;
+    // The report is being freed: let go of it for good.
+    virtual void ReportDestroyed(TVNReport& report) {
+        (void)report;
+        Disconnect();
+    }
+};
+
 // Modal results as dialog pages and scripts use them.
 enum : int { mrNone = 0, mrOk = 1, mrCancel = 2 };
 

@@ -3,15 +3,25 @@
 // services show it (modal or not).
 #include "OutputFixture.h"
 
+#include "report/output/VNPageSetupForm.h"
 #include "report/output/VNPreviewForm.h"
 
 #include "platform/Registry.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QSpinBox>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
+#include <QPointer>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -67,10 +77,13 @@ TEST(PreviewForm, ShowsTheToolBarAndFollowsPreviewButtons) {
         EXPECT_TRUE(form.ButtonShown(U(hint))) << hint;
     EXPECT_FALSE(form.ButtonShown(U("超级数据格式转换"))); // not in the default set
     EXPECT_FALSE(form.ButtonShown(U("修改报表")));         // no designer in this program
-    // No printer is installed here, so printing is disabled; page setup is not offered from the
-    // preview yet. Disabled, never idle.
+    // No printer is installed here, so printing is disabled; page setup is offered for pages
+    // built from the design.
     EXPECT_FALSE(form.Button(U("打印报表"))->isEnabled());
-    EXPECT_FALSE(form.Button(U("页面设置"))->isEnabled());
+    EXPECT_TRUE(form.Button(U("页面设置"))->isEnabled());
+    // Without a designer the page editing entries and their separator stay hidden.
+    for (const char* entry : {"editSeparator", "addPage", "deletePage", "editPage"})
+        EXPECT_FALSE(s.PopupEntry(entry)->isVisible()) << entry;
     EXPECT_EQ(form.PageEdit()->text(), QStringLiteral("1"));
     EXPECT_EQ(form.ZoomCombo()->currentText(), U("100%"));
     EXPECT_TRUE(form.Button(U("100%"))->isChecked());
@@ -112,6 +125,10 @@ TEST(PreviewForm, ZoomCommandsAndTheZoomCarriedToTheNextPreview) {
     form.Button(U("整页"))->trigger();
     EXPECT_EQ(s.P().ZoomMode(), zmOnePage);
     EXPECT_EQ(form.ZoomCombo()->currentText(), U("整页"));
+    // Printer resolution without a printer that can print: page width.
+    form.ZoomCombo()->lineEdit()->setText(U("打印机分辨率"));
+    QTest::keyClick(form.ZoomCombo()->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(s.P().ZoomMode(), zmPageWidth);
     form.ZoomCombo()->lineEdit()->setText(QStringLiteral("150%"));
     QTest::keyClick(form.ZoomCombo()->lineEdit(), Qt::Key_Return);
     s.Form.reset();
@@ -156,6 +173,76 @@ TEST(PreviewForm, PagesByKeysAndThePageEdit) {
     QTest::keyClick(form.PageEdit(), Qt::Key_Return);
     EXPECT_EQ(form.PageEdit()->text(), QStringLiteral("3"));
     EXPECT_EQ(s.P().CurrentPage(), 3);
+}
+
+TEST(PreviewForm, PageSetupGivesEveryPrintedPageThePaperAndMarginsAndBuildsAgain) {
+    TShownForm s;
+    TVNReport& report = s.F.Report;
+    TVNPage& dialog = s.F.AddPage();
+    dialog.PageType = ptDialog;
+    dialog.Visible = false;
+    std::vector<TVNPageSetting> notified;
+    report.OnPageSetup = [&](const TVNPageSetting& setting) { notified.push_back(setting); };
+    int saved = 0;
+    report.OnSaveReportSetting = [&](TVNReport*) { ++saved; };
+    s.P().GotoPage(2);
+
+    // The dialog starts from the report and its first built page (margins in millimetres).
+    TVNPageSetting shown;
+    auto acted = WhenModalShown<TVNPageSetupForm>([&](QWidget* w) {
+        auto* dialog = static_cast<TVNPageSetupForm*>(w);
+        shown = dialog->Setting;
+        EXPECT_FALSE(dialog->ColCount()->isEnabled());
+        dialog->Landscape()->click();
+        dialog->Margin(0)->setValue(3.0); // centimetres
+        dialog->Setting.Title = CP936("横向");
+        dialog->Option(1)->click(); // two passes
+        dialog->accept();
+    });
+    s.Form->Button(U("页面设置"))->trigger();
+    ASSERT_TRUE(*acted);
+    EXPECT_EQ(shown.PaperSize, 9);
+    EXPECT_EQ(shown.Orientation, 0);
+    EXPECT_DOUBLE_EQ(shown.MarginLeft, 15.1); // 57 report pixels
+    EXPECT_DOUBLE_EQ(shown.MarginTop, 20.1);  // 76
+    EXPECT_EQ(AnsiToUtf8(shown.Title), "盘点损益表");
+
+    // Every printed design page turned and moved; the dialog page keeps its own settings.
+    // (A two-pass build renews the design pages: look them up again.)
+    const TVNPage& page = report.Pages[0];
+    const TVNPage& dialogPage = report.Pages[1];
+    EXPECT_EQ(page.Orientation, 1);
+    EXPECT_EQ(page.PaperWidth, 297000);
+    EXPECT_EQ(page.LeftMarginPx(), 113); // 30 mm
+    EXPECT_EQ(dialogPage.Orientation, 0);
+    EXPECT_EQ(dialogPage.LeftMarginPx(), 57);
+    EXPECT_EQ(AnsiToUtf8(report.ReportInfo.Title), "横向");
+    EXPECT_TRUE(report.DoublePass);
+    ASSERT_EQ(notified.size(), 1u);
+    EXPECT_EQ(notified[0].Orientation, 1);
+    EXPECT_EQ(saved, 1);
+    // Built again and shown from page 1: landscape pages hold fewer rows.
+    ASSERT_GT(s.P().PageCount(), 3);
+    EXPECT_EQ(report.EMFPages->Page(0).Orientation, 1);
+    EXPECT_EQ(report.EMFPages->Page(0).Margins.Left, 113);
+    EXPECT_EQ(s.P().CurrentPage(), 1);
+    EXPECT_EQ(s.P().PageText(), QString::fromUtf8("页 1/%1").arg(s.P().PageCount()));
+
+    // Cancel changes nothing.
+    const int pages = s.P().PageCount();
+    acted = WhenModalShown<TVNPageSetupForm>([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
+    s.Form->PageSetupCommand();
+    EXPECT_TRUE(*acted);
+    EXPECT_EQ(notified.size(), 1u);
+    EXPECT_EQ(s.P().PageCount(), pages);
+
+    // Pages opened from a prepared report file have no design to rebuild.
+    QTemporaryDir dir;
+    const std::string file = (dir.path() + QStringLiteral("/p.vnp")).toStdString();
+    ASSERT_TRUE(s.P().SaveReportAs(file, 1));
+    ASSERT_TRUE(s.P().OpenReportFiles({file}));
+    EXPECT_FALSE(s.Form->Button(U("页面设置"))->isEnabled());
+    EXPECT_FALSE(s.P().PageSetup());
 }
 
 TEST(PreviewForm, KeepsWindowAndToolBarStateInTheRegistryFile) {
@@ -238,4 +325,43 @@ TEST(QtWindowServices, AReportFreedWhileItsPreviewIsOpenClosesThePreviewFirst) {
     EXPECT_TRUE(window.isNull());
     QCoreApplication::processEvents(); // nothing left to paint from the freed report
     EXPECT_TRUE(ShownWindows<QWidget>().empty());
+}
+
+TEST(QtWindowServices, AnMdiPreviewIsAChildWindowOfTheMainWindowsArea) {
+    TestApp();
+    TVNQtWindowServicesScope services;
+    QTemporaryDir dir;
+    const QString registry = dir.path() + QStringLiteral("/registry.reg");
+    TVNPreviewForm::SetRegistryFile(registry.toStdString());
+    QMainWindow main;
+    auto* area = new QMdiArea;
+    main.setCentralWidget(area);
+    main.resize(1000, 800);
+    main.show();
+    auto f = std::make_unique<TEngineFixture>(TEngineFixture::Rows(90));
+    ThreePageList(*f);
+    f->Report.MDIPreview = true; // modal or not, an MDI child never blocks
+
+    f->Report.PreviewReport();
+    ASSERT_EQ(area->subWindowList().size(), 1);
+    QPointer<QMdiSubWindow> frame = area->subWindowList()[0];
+    auto* form = dynamic_cast<TVNPreviewForm*>(frame->widget());
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->PageCount(), 3);
+    EXPECT_FALSE(frame->isMaximized());
+    EXPECT_TRUE(ShownWindows<TVNPreviewForm>().empty()); // no window of its own
+    // Escape closes the child with its frame; an MDI child keeps no place in the registry.
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(form->Control()->DrawPanel(), &escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(frame.isNull());
+    EXPECT_FALSE(QFile::exists(registry));
+
+    // A report freed while its MDI preview is open takes the child and its frame along.
+    f->Report.PreviewReport();
+    ASSERT_EQ(area->subWindowList().size(), 1);
+    frame = area->subWindowList()[0];
+    f.reset();
+    EXPECT_TRUE(frame.isNull());
+    TVNPreviewForm::SetRegistryFile("");
 }

@@ -4,14 +4,22 @@
 
 #include "report/VNEMFPages.h"
 #include "report/export/VNExportFilter.h"
+#include "report/export/VNXLSExport.h"
 #include "report/output/VNPreview.h"
+#include "report/output/VNPreviewForm.h"
+
+#include "export/SpreadsheetReaders.h"
 
 #include <QDir>
 #include <QFile>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <set>
+#include <sstream>
 
 namespace {
 
@@ -227,4 +235,91 @@ TEST(Preview, SavesOpensAndExportsThroughTheSecondFilterOfTheSaveDialog) {
     EXPECT_GT(s.F.Messages.Texts().size(), shown);
     UnregisterExportFilter(&first);
     UnregisterExportFilter(&second);
+}
+
+TEST(Preview, AControlNamedAsTheReportsPreviewShowsItsPagesWithoutAWindow) {
+    TestApp();
+    TVNQtWindowServicesScope services;
+    auto f = std::make_unique<TEngineFixture>(TEngineFixture::Rows(90));
+    ThreePageList(*f);
+    QWidget host;
+    auto* control = new TVNPreview(&host);
+    control->resize(800, 600);
+    host.show();
+    f->Report.Preview = control;
+
+    f->Report.PreviewReport(); // returns at once: nothing modal is opened
+    EXPECT_TRUE(ShownWindows<TVNPreviewForm>().empty());
+    EXPECT_EQ(control->PageCount(), 3);
+    EXPECT_EQ(control->PageText(), QString::fromUtf8("页 1/3"));
+    control->GotoPage(3);
+    control->DrawPanel()->repaint();
+    // Built again: the control lets go while the pages are rebuilt and shows them from page 1.
+    f->Report.PreviewReport();
+    EXPECT_EQ(control->PageCount(), 3);
+    EXPECT_EQ(control->CurrentPage(), 1);
+    control->DrawPanel()->repaint();
+
+    // The report freed first: the control shows nothing and lives on.
+    f.reset();
+    EXPECT_EQ(control->PageCount(), 0);
+    EXPECT_TRUE(control->PageText().isEmpty());
+    control->DrawPanel()->repaint();
+    // The control freed first: the report forgets it and opens no window into freed memory.
+    TEngineFixture g(TEngineFixture::Rows(10));
+    ThreePageList(g);
+    {
+        TVNPreview own;
+        g.Report.Preview = &own;
+        g.Report.PreviewReport();
+        EXPECT_EQ(own.PageCount(), 1);
+    }
+    EXPECT_EQ(g.Report.Preview, nullptr);
+}
+
+TEST(Preview, TheViewUnderTheMouseNamesTheCursor) {
+    TShown s;
+    TVNPreview& p = *s.P;
+    s.F.Report.OnMouseOverObject = [](TVNView* v, int& cursor) {
+        if (v->Name == "Row") cursor = -21; // the pointing hand
+    };
+    const TWritten row = s.F.Views(0).front();
+    ASSERT_EQ(row.Name, "Row");
+    const QPoint page = p.PageRect(0).topLeft() - QPoint(p.HScroll()->value(), p.VScroll()->value());
+    auto cursorAt = [&](int x, int y) {
+        const QPoint at = page + QPoint(int(x * p.Scale()), int(y * p.Scale()));
+        QMouseEvent move(QEvent::MouseMove, at, p.DrawPanel()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(p.DrawPanel(), &move);
+        return p.DrawPanel()->cursor().shape();
+    };
+    EXPECT_EQ(cursorAt(row.Left + 3, row.Top + 3), Qt::PointingHandCursor);
+    EXPECT_EQ(cursorAt(3, 3), Qt::ArrowCursor); // on the page, no view there
+    p.SetMagnifier(true);
+    EXPECT_EQ(cursorAt(row.Left + 3, row.Top + 3), Qt::CrossCursor);
+}
+
+TEST(Preview, ExportsTheShownPageAsTheSpreadsheetsCurrentPage) {
+    TShown s;
+    TVNPreview& p = *s.P;
+    sheettest::TTempDir dir;
+    TVNXLSExport xls;
+    xls.ShowDialog = false;
+    xls.ShowAfterExport = false;
+    xls.ExportPages = "CURPAGE";
+    p.GotoPage(2);
+    const std::string file = dir / "page.xls";
+    ASSERT_TRUE(p.ExportReport(xls, file));
+    const std::string cells = sheettest::Python(
+        "import sys, xlrd\n"
+        "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+        "print(' '.join(str(c.value) for r in range(s.nrows) for c in s.row(r) if c.value != ''))\n",
+        file, dir);
+    std::set<std::string> words;
+    std::istringstream in(cells);
+    for (std::string w; in >> w;) words.insert(w);
+    std::set<std::string> second;
+    for (const TWritten& v : s.F.Views(1)) second.insert(v.Text);
+    EXPECT_EQ(words, second);
+    EXPECT_EQ(p.CurrentPage(), 2); // still shown where it was
 }

@@ -2,12 +2,18 @@
 // mouse, find, and the file operations on the prepared pages.
 #include "VNPreview.h"
 
+#include "VNPageSetupForm.h"
+
 #include "report/VNEMFPages.h"
 #include "report/VNEngine.h"
 #include "report/VNReport.h"
 #include "report/VNStream.h"
 #include "report/VNStrings.h"
 #include "report/export/VNExportFilter.h"
+#include "report/export/VNXLSExport.h"
+#include "report/print/VNPrinter.h"
+#include "report/print/VNReportPrint.h"
+#include "report/print/VNReportSettings.h"
 
 #include "platform/qt/QtCanvas.h"
 #include "platform/qt/QtMessageService.h"
@@ -76,6 +82,32 @@ int FindInRecord(const QString& text, const QString& needle, int from, bool whol
             return at;
     }
     return -1;
+}
+
+// The cursor a report's OnMouseOverObject names, by the classic cursor numbers (0 the default,
+// -2 the arrow ... -21 the pointing hand, -22 the four-way arrow).
+Qt::CursorShape CursorShapeOf(int cursor) {
+    switch (cursor) {
+    case -1: return Qt::BlankCursor;
+    case -3: return Qt::CrossCursor;
+    case -4: return Qt::IBeamCursor;
+    case -5: case -22: return Qt::SizeAllCursor;
+    case -6: return Qt::SizeBDiagCursor;
+    case -7: return Qt::SizeVerCursor;
+    case -8: return Qt::SizeFDiagCursor;
+    case -9: return Qt::SizeHorCursor;
+    case -10: return Qt::UpArrowCursor;
+    case -11: return Qt::WaitCursor;
+    case -12: return Qt::DragMoveCursor;
+    case -13: case -18: return Qt::ForbiddenCursor;
+    case -14: return Qt::SplitHCursor;
+    case -15: return Qt::SplitVCursor;
+    case -16: return Qt::DragCopyCursor;
+    case -17: case -19: return Qt::BusyCursor;
+    case -20: return Qt::WhatsThisCursor;
+    case -21: return Qt::PointingHandCursor;
+    default: return Qt::ArrowCursor;
+    }
 }
 
 } // namespace
@@ -148,7 +180,16 @@ TVNPreview::TVNPreview(QWidget* parent) : QWidget(parent) {
     setFocusProxy(FPanel);
 }
 
-TVNPreview::~TVNPreview() { Disconnect(); }
+TVNPreview::~TVNPreview() {
+    Disconnect();
+    // A report that names this control as its Preview must not reach it any more.
+    if (FNamedBy && FNamedBy->Preview == this) FNamedBy->Preview = nullptr;
+}
+
+void TVNPreview::ReportDestroyed(TVNReport& report) {
+    if (FReport == &report) Disconnect();
+    if (FNamedBy == &report) FNamedBy = nullptr;
+}
 
 QWidget* TVNPreview::DrawPanel() const { return FPanel; }
 
@@ -158,6 +199,7 @@ void TVNPreview::Connect(TVNReport* report) {
     Disconnect();
     FReport = report;
     if (!report) return;
+    FNamedBy = report;
     InitialDir = AnsiToUtf8(report->PreviewInitialDir);
     switch (report->InitialZoom) {
     case pzDefault: FScale = 1.0, FZoomMode = zmFixed; break;
@@ -207,11 +249,23 @@ void TVNPreview::Zoom(int percent) {
 void TVNPreview::PageWidth() { FZoomMode = zmPageWidth, Relayout(); }
 void TVNPreview::OnePage() { FZoomMode = zmOnePage, Relayout(); }
 void TVNPreview::TwoPages() { FZoomMode = zmTwoPages, Relayout(); }
-void TVNPreview::PrinterZoom() { FZoomMode = zmPageWidth, Relayout(); }
+void TVNPreview::PrinterZoom() { FZoomMode = PrinterScale() > 0 ? zmPrinter : zmPageWidth, Relayout(); }
+
+double TVNPreview::PrinterScale() const {
+    if (PageCount() == 0) return 0;
+    TVNPrinter& printer = VNSharedPrinter();
+    if (printer.IsVirtual() || !printer.Info().Usable) return 0;
+    // Measured on the current page's paper: a printer's device size differs per paper.
+    TVNPreparedPage& page = FReport->EMFPages->Page(std::clamp(FCurrentPage, 1, PageCount()) - 1);
+    printer.SetPaper(page.PaperSize, page.PaperWidth, page.PaperHeight, page.Orientation, page.Bin);
+    TVNPrinterMetrics metrics;
+    printer.FillPrinterMetrics(metrics);
+    return printer.ScaleY();
+}
 
 void TVNPreview::SetZoomState(double scale, TVNZoomMode mode) {
     FScale = FFixedScale = scale;
-    FZoomMode = mode == zmPrinter ? zmPageWidth : mode;
+    FZoomMode = mode == zmPrinter && PrinterScale() <= 0 ? zmPageWidth : mode;
     Relayout();
 }
 
@@ -229,6 +283,10 @@ void TVNPreview::Relayout() {
         case zmPageWidth: FScale = double(panelW - 20) / size.width(); break;
         case zmOnePage: FScale = double(panelH - 20) / size.height(); break;
         case zmTwoPages: FScale = double(panelW - 30) / (2.0 * size.width()); break;
+        case zmPrinter:
+            if (const double printer = PrinterScale(); printer > 0) FScale = printer;
+            else FScale = double(panelW - 20) / size.width(), FZoomMode = zmPageWidth; // printer gone
+            break;
         default: break;
         }
         FScale = std::max(FScale, 0.01);
@@ -451,8 +509,18 @@ void TVNPreview::MouseMove(QMouseEvent* e) {
         ScrollTo(FDragH - d.x(), FDragV - d.y());
         return;
     }
-    const bool overPage = PageAt(e->position().toPoint()) >= 0;
-    FPanel->setCursor(FMagnifier && overPage ? Qt::CrossCursor : (overPage ? Qt::OpenHandCursor : Qt::ArrowCursor));
+    const int page = PageAt(e->position().toPoint());
+    Qt::CursorShape shape = page >= 0 ? Qt::OpenHandCursor : Qt::ArrowCursor;
+    if (page >= 0 && FReport && FReport->OnMouseOverObject) {
+        // The view under the mouse names its cursor; elsewhere on the page the plain arrow.
+        const QRect r = FRects[std::size_t(page)];
+        const QPoint u = e->position().toPoint() + QPoint(FHBar->value(), FVBar->value());
+        const TPoint at{int(std::lround((u.x() - r.left()) / FScale)), int(std::lround((u.y() - r.top()) / FScale))};
+        int cursor = 0;
+        shape = FReport->EMFPages->HitTest(page, at, false, &cursor) ? CursorShapeOf(cursor) : Qt::ArrowCursor;
+    }
+    if (FMagnifier && page >= 0) shape = Qt::CrossCursor;
+    FPanel->setCursor(shape);
 }
 
 void TVNPreview::MouseRelease(QMouseEvent* e) {
@@ -561,11 +629,7 @@ bool TVNPreview::OpenReportFiles(const std::vector<std::string>& files) {
     report->EMFPages->Clear();
     report->EMFPages->LoadFromStream(*streams[0]);
     for (std::size_t i = 1; i < streams.size(); ++i) report->EMFPages->AppendFromStream(*streams[i]);
-    const double scale = FScale;
-    const TVNZoomMode mode = FZoomMode;
-    Connect(report);
-    SetZoomState(scale, mode);
-    GotoPage(1);
+    Reconnect(report);
     if (QWidget* w = window())
         w->setWindowTitle(QString::fromUtf8("预览 - ") + QFileInfo(QString::fromStdString(files[0])).fileName());
     return true;
@@ -588,9 +652,77 @@ bool TVNPreview::ExportReport(TVNExportFilter& filter, const std::string& fileNa
     TVNReport* report = FReport;
     const int page = FCurrentPage;
     ReleaseAll();
+    // "Current page only" of the spreadsheet filters means the page shown here.
+    if (auto* xls = dynamic_cast<TVNXLSExport*>(&filter)) xls->CurrentPage = std::max(1, page);
     const bool ok = report->ExportBuiltReport(filter, fileName);
     ClearCache();
     GotoPage(page);
     FPanel->update();
     return ok;
 }
+
+void TVNPreview::Reconnect(TVNReport* report) {
+    const double scale = FFixedScale;
+    const TVNZoomMode mode = FZoomMode;
+    Connect(report);
+    SetZoomState(scale, mode);
+    GotoPage(1);
+}
+
+// ---- page setup ----------------------------------------------------------------------------------
+
+bool TVNPreview::CanPageSetup() const {
+    return FReport && PageCount() > 0 && !FReport->EMFPages->LoadedFromFile();
+}
+
+bool TVNPreview::PageSetup() {
+    if (!CanPageSetup()) return false;
+    TVNReport* report = FReport;
+    TVNPreparedPage& first = report->EMFPages->Page(0);
+    auto toMM = [](double px) { return std::round(PixelsToMM(px) * 10) / 10; };
+    const double paperW = MMToPixels(first.PaperWidth / 10.0), paperH = MMToPixels(first.PaperHeight / 10.0);
+    TVNPageSetting setting;
+    setting.PrinterName = report->PrinterName;
+    setting.Title = report->ReportInfo.Title;
+    setting.DoublePass = report->DoublePass;
+    setting.DontPrintBackground = report->taodaDefault;
+    setting.PrintBackColor = report->PrintBackColor;
+    setting.MarginLeft = toMM(first.Margins.Left);
+    setting.MarginTop = toMM(first.Margins.Top);
+    setting.MarginRight = toMM(paperW - first.Margins.Right);
+    setting.MarginBottom = toMM(paperH - first.Margins.Bottom);
+    setting.Orientation = first.Orientation;
+    setting.PaperWidth = first.PaperWidth;
+    setting.PaperHeight = first.PaperHeight;
+    setting.Bin = first.Bin;
+    setting.PaperSize = first.PaperSize;
+
+    TVNPrinter& printer = VNSharedPrinter();
+    const int oldPrinter = printer.PrinterIndex();
+    if (!ShowPageSetupDialog(setting, false, this)) return false;
+    // The dialog has selected the chosen printer; the design pages are laid out on it again.
+    if (printer.PrinterIndex() != oldPrinter) ChangePrinter(*report, oldPrinter, printer.PrinterIndex());
+    report->ReportInfo.Title = setting.Title;
+    report->DoublePass = setting.DoublePass;
+    report->taodaDefault = setting.DontPrintBackground;
+    report->PrintBackColor = setting.PrintBackColor;
+    const double left = std::round(MMToPixels(setting.MarginLeft)), top = std::round(MMToPixels(setting.MarginTop));
+    const double right = std::round(MMToPixels(setting.MarginRight));
+    const double bottom = std::round(MMToPixels(setting.MarginBottom));
+    for (int i = 0; i < report->Pages.Count(); ++i) {
+        TVNPage& page = report->Pages[i];
+        if (page.PageType != ptReport) continue; // dialog pages have no paper
+        page.SetMarginsPx(left, top, right, bottom);
+        // The paper as the dialog left it, its orientation and source included: the user may
+        // have turned the page or chosen another tray there.
+        page.ChangePaper(setting.PaperSize, setting.PaperWidth * 100, setting.PaperHeight * 100, setting.Orientation,
+                         setting.Bin);
+    }
+    SaveReportSetting(*report);
+    if (report->OnPageSetup) report->OnPageSetup(setting);
+    Disconnect();
+    report->BuildReport();
+    Reconnect(report);
+    return true;
+}
+

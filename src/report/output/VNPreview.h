@@ -7,7 +7,12 @@
 // decoded and drawn, and a page's picture is kept at the current zoom only while it stays in view
 // (a page leaving the view is drawn into an empty rectangle, which is how the store releases its
 // decoded objects), so long reports are shown with bounded memory.
+//
+// Placed on any window and named as a report's Preview, the control shows that report's built
+// pages without a preview window of its own.
 #pragma once
+
+#include "report/VNWindowServices.h"
 
 #include <QPixmap>
 #include <QRect>
@@ -27,13 +32,14 @@ class TVNExportFilter;
 
 enum TVNZoomMode { zmFixed = 0, zmPageWidth = 1, zmOnePage = 2, zmTwoPages = 3, zmPrinter = 4 };
 
-class TVNPreview : public QWidget {
+class TVNPreview : public QWidget, public IVNPreviewControl {
 public:
     explicit TVNPreview(QWidget* parent = nullptr);
     ~TVNPreview() override;
 
-    void Connect(TVNReport* report);
-    void Disconnect();
+    void Connect(TVNReport* report) override;
+    void Disconnect() override;
+    void ReportDestroyed(TVNReport& report) override;
     TVNReport* Report() const { return FReport; }
     int PageCount() const;
 
@@ -42,8 +48,11 @@ public:
     void PageWidth();
     void OnePage();
     void TwoPages();
-    // Printer resolution when a printer is usable; without the printing layer, page width.
+    // The selected printer's resolution (its pixels per report pixel, vertically) when the
+    // printer can print; page width otherwise.
     void PrinterZoom();
+    // That scale for the current page's paper, or 0 when the printer cannot print.
+    double PrinterScale() const;
     double Scale() const { return FScale; }
     TVNZoomMode ZoomMode() const { return FZoomMode; }
     void SetZoomState(double scale, TVNZoomMode mode); // the last zoom of an earlier preview
@@ -83,6 +92,13 @@ public:
     bool SaveReportAs(const std::string& fileName, int filterIndex);
     bool ExportReport(TVNExportFilter& filter, const std::string& fileName);
 
+    // Page setup: offered for pages built from the report's design (not loaded from a file). The
+    // dialog starts from the report and its first built page; on OK every printed design page
+    // gets the margins and the paper, the settings are saved, the report is built again and shown
+    // from page 1. False when cancelled or not offered.
+    bool CanPageSetup() const;
+    bool PageSetup();
+
     // Lays the pages out again (zoom change, resize, pages changed) and repaints.
     void Relayout();
 
@@ -117,7 +133,11 @@ private:
     void MouseMove(QMouseEvent* event);
     void MouseRelease(QMouseEvent* event);
 
+    // Keeps the zoom while the report is connected again after its pages changed.
+    void Reconnect(TVNReport* report);
+
     TVNReport* FReport = nullptr;
+    TVNReport* FNamedBy = nullptr; // the last report connected, which may name this as its Preview
     TVNDrawPanel* FPanel;
     QScrollBar* FVBar;
     QScrollBar* FHBar;

@@ -28,6 +28,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -43,6 +45,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -55,6 +58,8 @@ TVNZoomMode GLastMode = zmFixed;
 bool GLastMagnifier = true;
 QString GStartupFind, GStartupShot;
 std::string GRegistryFile;
+// Every preview window alive, top-level or inside an MDI area.
+std::vector<TVNPreviewForm*> GForms;
 
 const char* const RegistryRoot = "\\Software\\Quillon\\Valnor\\";
 const char* const FormKey = "Form\\TVNPreviewForm";
@@ -183,6 +188,7 @@ TVNPreviewForm::TVNPreviewForm(TVNReport& report, QWidget* parent) : QDialog(par
     };
     FPreview->OnPopup = [this](QPoint at) { FPopup->popup(at); };
     FPreview->DrawPanel()->installEventFilter(this);
+    GForms.push_back(this);
 
     resize(1000, 760);
     FPreview->Connect(&report);
@@ -197,6 +203,7 @@ TVNPreviewForm::TVNPreviewForm(TVNReport& report, QWidget* parent) : QDialog(par
 }
 
 TVNPreviewForm::~TVNPreviewForm() {
+    GForms.erase(std::remove(GForms.begin(), GForms.end(), this), GForms.end());
     FPreview->OnStatusChange = nullptr;
     FPreview->OnPageChanged = nullptr;
     FPreview->Disconnect();
@@ -298,13 +305,16 @@ void TVNPreviewForm::BuildToolBar() {
     connect(Button(U("保存报表")), &QAction::triggered, this, [this] { SaveCommand(); });
     connect(Button(U("超级数据格式转换")), &QAction::triggered, this, [this] { SuperExportCommand(); });
     connect(Button(U("保存为excel格式文件")), &QAction::triggered, this, [this] { SaveToSpreadsheetCommand(); });
-    connect(Button(U("关闭预览")), &QAction::triggered, this, [this] { close(); });
-    // Printing needs an installed printer. Page setup (with the rebuild after it) is not offered
-    // from here yet: disabled rather than idle.
+    connect(Button(U("关闭预览")), &QAction::triggered, this, [this] { CloseWindow(); });
+    // Printing needs an installed printer; page setup pages built from the design (it rebuilds
+    // them), which StatusChanged keeps up to date.
+    // (Kept apart from the button: a hidden action reads as disabled, and the keys print even
+    // when the button is hidden.)
+    FCanPrint = VNPrinterList().HasPrinters();
     QAction* printButton = Button(U("打印报表"));
-    printButton->setEnabled(VNPrinterList().HasPrinters());
+    printButton->setEnabled(FCanPrint);
     connect(printButton, &QAction::triggered, this, [this] { PrintCommand(false); });
-    Button(U("页面设置"))->setEnabled(false);
+    connect(Button(U("页面设置")), &QAction::triggered, this, [this] { PageSetupCommand(); });
     // The designer is not part of this program: its command is never offered.
     Button(U("修改报表"))->setVisible(false);
 
@@ -322,10 +332,10 @@ void TVNPreviewForm::BuildToolBar() {
     shortcut(QKeySequence(Qt::Key_F3), [this] { FindNextCommand(); });
     // Printing by key only while the print button is enabled, shown or not.
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_P), [this] {
-        if (Button(U("打印报表"))->isEnabled()) PrintCommand(false);
+        if (FCanPrint) PrintCommand(false);
     });
     shortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_P), [this] {
-        if (Button(U("打印报表"))->isEnabled()) PrintCommand(true);
+        if (FCanPrint) PrintCommand(true);
     });
 }
 
@@ -358,13 +368,27 @@ void TVNPreviewForm::BuildPopup() {
     print->setObjectName(QStringLiteral("print")), printPage->setObjectName(QStringLiteral("printPage"));
     connect(print, &QAction::triggered, this, [this] { PrintCommand(false); });
     connect(printPage, &QAction::triggered, this, [this] { PrintCommand(true); });
-    // Page editing needs the report designer, which this program does not have: no entries.
+    // Page editing opens the report designer, which this program does not have: the entries are
+    // there, hidden, as a window without a designer shows them.
+    QAction* editSeparator = FPopup->addSeparator();
+    editSeparator->setObjectName(QStringLiteral("editSeparator"));
+    QMenu* addPage = FPopup->addMenu(U("增加页"));
+    addPage->addAction(U("插入新页(之前)"));
+    addPage->addAction(U("插入新页(之后)"));
+    addPage->addSeparator();
+    addPage->addAction(U("追加新页"));
+    addPage->menuAction()->setObjectName(QStringLiteral("addPage"));
+    FPopup->addAction(U("删除页..."))->setObjectName(QStringLiteral("deletePage"));
+    FPopup->addAction(U("编辑页..."))->setObjectName(QStringLiteral("editPage"));
+    for (QAction* a : FPopup->actions())
+        if (a == editSeparator || (a->objectName().endsWith(QLatin1String("Page")) && a->objectName() != QLatin1String("printPage")))
+            a->setVisible(false);
     connect(FPopup, &QMenu::aboutToShow, this, [this] {
         const int index = FZoomCombo->currentIndex();
         const QList<QAction*> all = FPopup->actions();
         const int checked = index >= 0 && index < 10 ? index : 2;
         for (int i = 0; i < 10; ++i) all[i]->setChecked(i == checked);
-        const bool printOn = Button(U("打印报表"))->isEnabled();
+        const bool printOn = FCanPrint;
         for (QAction* a : all)
             if (a->objectName() == QLatin1String("print") || a->objectName() == QLatin1String("printPage"))
                 a->setEnabled(printOn);
@@ -413,6 +437,8 @@ void TVNPreviewForm::StatusChanged() {
     FZoomCombo->setCurrentIndex(FZoomCombo->findText(text));
     FZoomCombo->setEditText(text);
     FPageEdit->setText(QString::number(FPreview->CurrentPage()));
+    // Pages opened from a file have no design to rebuild.
+    Button(U("页面设置"))->setEnabled(FPreview->CanPageSetup());
     FInStatus = false;
 }
 
@@ -452,6 +478,10 @@ void TVNPreviewForm::PrintCommand(bool currentPageOnly) {
     if (currentPageOnly) PrintCurrentPage(FReport, page);
     else PrintBuiltReportDlg(FReport, page, this);
     FPreview->Relayout(); // the pages were read for printing; show them again
+}
+
+void TVNPreviewForm::PageSetupCommand() {
+    if (FPreview->PageSetup()) RememberZoom();
 }
 
 void TVNPreviewForm::FindNextCommand() {
@@ -577,6 +607,7 @@ bool TVNPreviewForm::eventFilter(QObject* watched, QEvent* event) {
 void TVNPreviewForm::RestoreState() {
     if (FStateRestored) return;
     FStateRestored = true;
+    if (InMdiArea()) return; // an MDI child takes the place its area gives it
     auto reg = OpenRegistry();
     if (reg->OpenKeyReadOnly(std::string(RegistryRoot) + FormKey)) {
         const QRect g = geometry();
@@ -605,6 +636,7 @@ void TVNPreviewForm::RestoreState() {
 void TVNPreviewForm::SaveState() {
     if (FStateSaved) return;
     FStateSaved = true;
+    if (InMdiArea()) return;
     try {
         auto reg = OpenRegistry();
         if (reg->OpenKey(std::string(RegistryRoot) + FormKey, true)) {
@@ -647,7 +679,7 @@ void TVNPreviewForm::RunStartup() {
     if (shot.isEmpty()) return;
     QApplication::processEvents();
     grab().save(shot);
-    close();
+    CloseWindow();
 }
 
 void TVNPreviewForm::closeEvent(QCloseEvent* event) {
@@ -658,7 +690,28 @@ void TVNPreviewForm::closeEvent(QCloseEvent* event) {
 void TVNPreviewForm::done(int result) {
     SaveState(); // Escape ends the dialog without a close event
     QDialog::done(result);
+    // Inside an MDI area the frame around the window goes with it.
+    if (QMdiSubWindow* frame = InMdiArea()) frame->close();
 }
+
+QMdiSubWindow* TVNPreviewForm::InMdiArea() const { return qobject_cast<QMdiSubWindow*>(parentWidget()); }
+
+void TVNPreviewForm::CloseWindow() {
+    if (QMdiSubWindow* frame = InMdiArea()) frame->close();
+    else close();
+}
+
+namespace {
+// The MDI area of the application's main window, or nullptr.
+QMdiArea* ApplicationMdiArea() {
+    QList<QWidget*> candidates{QApplication::activeWindow()};
+    candidates += QApplication::topLevelWidgets();
+    for (QWidget* w : candidates)
+        if (auto* main = qobject_cast<QMainWindow*>(w))
+            if (auto* area = qobject_cast<QMdiArea*>(main->centralWidget())) return area;
+    return nullptr;
+}
+} // namespace
 
 // ---- showing -------------------------------------------------------------------------------------
 
@@ -666,7 +719,14 @@ void TVNPreviewForm::Preview(TVNReport& report) {
     if (report.ModalPreview && !report.MDIPreview) {
         TVNPreviewForm form(report);
         form.exec();
+    } else if (QMdiArea* area = report.MDIPreview ? ApplicationMdiArea() : nullptr) {
+        auto* form = new TVNPreviewForm(report);
+        QMdiSubWindow* frame = area->addSubWindow(form);
+        frame->setAttribute(Qt::WA_DeleteOnClose);
+        frame->setWindowTitle(form->windowTitle());
+        frame->showNormal();
     } else {
+        // Non-modal, or an MDI preview in an application without an MDI area: a window of its own.
         auto* form = new TVNPreviewForm(report);
         form->setAttribute(Qt::WA_DeleteOnClose);
         form->show();
@@ -679,11 +739,10 @@ void TVNPreviewForm::CloseFor(TVNReport& report) {
     // returns before its caller can free the report.
     // The forms are gathered first: a form's popup menu is a top-level widget of its own and goes
     // with the form.
-    std::vector<TVNPreviewForm*> forms;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* form = dynamic_cast<TVNPreviewForm*>(w); form && &form->FReport == &report && !form->isModal())
-            forms.push_back(form);
-    for (TVNPreviewForm* form : forms) delete form;
+    std::vector<QWidget*> doomed;
+    for (TVNPreviewForm* form : GForms)
+        if (&form->FReport == &report && !form->isModal()) doomed.push_back(form->InMdiArea() ? form->parentWidget() : form);
+    for (QWidget* w : doomed) delete w;
 }
 
 void TVNPreviewForm::SetStartup(const QString& findText, const QString& screenshotFile) {

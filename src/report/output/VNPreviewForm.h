@@ -5,7 +5,8 @@
 // carry over to the next preview opened in the same process.
 //
 // Printing (button, popup entries, Ctrl+P, Ctrl+Alt+P) is offered when a printer is installed;
-// page setup from the preview is not offered yet and its button stays disabled.
+// page setup when the pages were built from the report's design. A report that asks for an MDI
+// preview gets a child window in the MDI area of the application's main window.
 #pragma once
 
 #include "VNPreview.h"
@@ -18,6 +19,7 @@ class QAction;
 class QComboBox;
 class QLineEdit;
 class QMainWindow;
+class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 class TVNReport;
@@ -48,6 +50,8 @@ public:
     QComboBox* ZoomCombo() const { return FZoomCombo; }
     QLineEdit* PageEdit() const { return FPageEdit; }
     QMenu* PopupMenu() const { return FPopup; }
+    // Whether printing is offered (a printer is installed), whether or not its button is shown.
+    bool CanPrint() const { return FCanPrint; }
     // A tool bar button's action by its hint ("整页", "打印报表", ...), or nullptr.
     QAction* Button(const QString& hint) const;
     // Whether a tool bar button is shown.
@@ -58,6 +62,7 @@ public:
     void FindNextCommand();
     // Prints with the print dialog, or the current page alone without it.
     void PrintCommand(bool currentPageOnly);
+    void PageSetupCommand();
     void OpenCommand();
     void SaveCommand();
     void SaveToSpreadsheetCommand();
@@ -81,6 +86,9 @@ private:
     void RestoreState();
     void SaveState();
     void RunStartup();
+    // The MDI frame around the window, or nullptr for a window of its own.
+    QMdiSubWindow* InMdiArea() const;
+    void CloseWindow();
 
     TVNReport& FReport;
     QMainWindow* FFrame;
@@ -94,4 +102,5 @@ private:
     bool FStateSaved = false;
     bool FStateRestored = false;
     bool FInStatus = false;
+    bool FCanPrint = false; // a printer is installed: the print button is enabled, shown or not
 };
