@@ -4,15 +4,14 @@
 // summary with SUM of the amount) with its generated goods rows.
 #pragma once
 
-#include "report/VNBandView.h"
 #include "report/VNEMFPages.h"
 #include "report/VNMemoLayout.h"
-#include "report/VNMemoView.h"
 #include "report/VNReport.h"
 #include "report/expr/VNDataset.h"
 
 #include "platform/MemDataSet.h"
 #include "report/output/VNQtMeasureCanvas.h"
+#include "support/ReportMakers.h"
 
 #include <QGuiApplication>
 
@@ -48,26 +47,16 @@ inline double PeakMB() {
 }
 
 inline TVNBandView* Band(TVNPage& p, const AnsiString& name, int type, int top, int height) {
-    auto* b = new TVNBandView;
-    b->Name = name;
-    b->SetBandType(type);
-    b->PlaceAt(0, top, 1000, height);
-    p.Add(b);
-    return b;
+    return reportmakers::AddBand(p, name, type, top, height);
 }
 
+// A framed, stretching memo, wrapped unless told otherwise.
 inline TVNMemoView* Memo(TVNPage& p, const AnsiString& name, int l, int t, int w, int h, const AnsiString& text,
-                  bool wrap = true) {
-    auto* m = new TVNMemoView;
-    m->Name = name;
-    m->PlaceAt(l, t, w, h);
-    m->Memo = {text};
-    m->Font.Name = CP936("宋体");
-    m->Font.Size = 9;
+                         bool wrap = true) {
+    TVNMemoView* m = reportmakers::AddBodyMemo(p, name, l, t, w, h, {text});
     m->SetFrameTyp(15);
     m->SetFlag(flWordWrap, wrap);
     m->SetStretched(true);
-    p.Add(m);
     return m;
 }
 

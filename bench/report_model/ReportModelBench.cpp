@@ -1,12 +1,11 @@
 // Report model speed: saving and loading a report of 2,000 views (target: 50 ms median), and
 // writing, reading and decoding every page of a prepared report of 1,000 pages with 40 memos each
 // (target: 300 ms median).
-#include "report/VNBandView.h"
 #include "report/VNEMFPages.h"
-#include "report/VNMemoView.h"
 #include "report/VNReport.h"
 
 #include "platform/MessageService.h"
+#include "support/ReportMakers.h"
 
 #include <benchmark/benchmark.h>
 
@@ -16,21 +15,13 @@ void BuildLargeReport(TVNReport& r, int views) {
     TVNPage& p = r.Pages.Add();
     for (int i = 0; i < views; ++i) {
         if (i % 20 == 0) {
-            auto* b = new TVNBandView;
-            b->Name = "Band" + std::to_string(i);
-            b->SetBandType(bkMasterData);
-            b->PlaceAt(0, i, 700, 20);
-            b->FormatText = "Lines";
-            p.Add(b);
+            reportmakers::AddBand(p, "Band" + std::to_string(i), bkMasterData, i, 20, 700)->FormatText = "Lines";
             continue;
         }
-        auto* m = new TVNMemoView;
-        m->Name = "Memo" + std::to_string(i);
-        m->PlaceAt(i % 700, i, 80, 18);
-        m->Memo = {"[Lines.\"f_Spbm\"] " + std::to_string(i), "second line"};
+        TVNMemoView* m = reportmakers::AddMemo(p, "Memo" + std::to_string(i), i % 700, i, 80, 18,
+                                               {"[Lines.\"f_Spbm\"] " + std::to_string(i), "second line"});
         m->SetFrameTyp(15);
         m->OnBeforePrint = {"if [x] > 0 then Visible := True;"};
-        p.Add(m);
     }
 }
 

@@ -11,7 +11,6 @@
 
 #include "VNEngine.h"
 #include "VNMemoView.h"
-#include "VNReport.h"
 #include "VNViewFactory.h"
 
 #include "platform/Canvas.h"
@@ -92,7 +91,7 @@ static std::unique_ptr<TVNStream> NewPageStream(std::size_t expectedSize = 0) {
 }
 
 TVNPreparedPage& TVNEMFPages::AddPage(TVNPage& designPage) {
-    if (FReport && FReport->OnBeginPage) FReport->OnBeginPage(Count() + 1);
+    if (FOwner) FOwner->BeforePageAdded(Count() + 1);
     auto rec = std::make_unique<TVNPreparedPage>();
     rec->PaperSize = std::int16_t(designPage.PaperSize);
     rec->PaperWidth = designPage.PaperWidth / 100;
@@ -105,14 +104,13 @@ TVNPreparedPage& TVNEMFPages::AddPage(TVNPage& designPage) {
         designPage.ShowBackPicture && !designPage.BackGround.Empty() && BackgroundCount() > 0
             ? std::uint8_t(FCurrentBackground >= 0 ? FCurrentBackground : BackgroundCount() - 1)
             : 255;
-    int designIndex = FReport ? FReport->Pages.IndexOf(&designPage) : -1;
+    int designIndex = FOwner ? FOwner->DesignPageIndex(designPage) : -1;
     rec->DesignPageNo = std::uint8_t(designIndex + 1);
     const std::size_t previousSize =
         !FPages.empty() && FPages.back()->PageStream ? FPages.back()->PageStream->Size() : 0;
     rec->PageStream = NewPageStream(previousSize + previousSize / 8);
     FPages.push_back(std::move(rec));
-    TVNReport* master = FReport ? FReport->MasterReport : nullptr;
-    if (master && master != FReport && master->OnBeginPage) master->OnBeginPage(Count());
+    if (FOwner) FOwner->AfterPageAdded(Count());
     return *FPages.back();
 }
 
@@ -170,7 +168,7 @@ void TVNEMFPages::ForEachStreamView(TVNStream& s, const std::function<void(std::
 
 void TVNEMFPages::DecodePage(int index) {
     TVNPreparedPage& rec = Page(index);
-    auto page = std::make_unique<TVNPage>(FReport);
+    auto page = std::make_unique<TVNPage>(FOwner ? FOwner->StoreReport() : nullptr);
     page->PaperSize = rec.PaperSize;
     page->PaperWidth = ClampToInt(std::int64_t(rec.PaperWidth) * 100);
     page->PaperHeight = ClampToInt(std::int64_t(rec.PaperHeight) * 100);
@@ -207,10 +205,12 @@ void TVNEMFPages::DrawPage(int index, ICanvas& canvas, const TRect& rect, TVNDra
     const bool toPrinter = target == TVNDrawTarget::Printer;
     double sx = rec.Metrics.PaperWidthPx > 0 ? double(rect.Width()) / rec.Metrics.PaperWidthPx : 1.0;
     double sy = rec.Metrics.PaperHeightPx > 0 ? double(rect.Height()) / rec.Metrics.PaperHeightPx : 1.0;
-    if (toPrinter && FReport && FReport->PrintScale != 100) {
-        sx = RoundHalfEven(sx * FReport->PrintScale / 100.0);
-        sy = RoundHalfEven(sy * FReport->PrintScale / 100.0);
+    const int printScale = FOwner ? FOwner->StorePrintScale() : 100;
+    if (toPrinter && printScale != 100) {
+        sx = RoundHalfEven(sx * printScale / 100.0);
+        sy = RoundHalfEven(sy * printScale / 100.0);
     }
+    const bool preprinted = toPrinter && FOwner && FOwner->PrintingOnPreprintedForms();
     for (TVNView* v : rec.DecodedPage->Objects) {
         if (target == TVNDrawTarget::Screen && clip) {
             const double l = double(v->Left), t = double(v->Top);
@@ -219,7 +219,7 @@ void TVNEMFPages::DrawPage(int index, ICanvas& canvas, const TRect& rect, TVNDra
                     ClampToInt((t + v->Height) * sy + rect.Top + 11)};
             if (IntersectRect(r, *clip).IsEmpty()) continue;
         }
-        if (toPrinter && FReport && FReport->taoda && !v->PrintVisible()) continue;
+        if (preprinted && !v->PrintVisible()) continue;
         v->PaintScaleX = sx;
         v->PaintScaleY = sy;
         v->PaintOffsetX = rect.Left;
@@ -233,7 +233,7 @@ void TVNEMFPages::DrawPage(int index, ICanvas& canvas, const TRect& rect, TVNDra
 void TVNEMFPages::ExportPage(int index) {
     if (index < 0 || index >= Count()) return;
     TVNPreparedPage& rec = Page(index);
-    TVNPage scratch(FReport);
+    TVNPage scratch(FOwner ? FOwner->StoreReport() : nullptr);
     TScopedValue exporting(VNState().ExportMode, true);
     ForEachStreamView(*rec.PageStream, [&scratch](std::unique_ptr<TVNView> v) {
         v->Page = &scratch;
@@ -253,15 +253,10 @@ bool TVNEMFPages::HitTest(int index, TPoint point, bool forClick, int* cursor) {
         const std::int64_t right = std::int64_t(v->Left) + v->Width,
                            bottom = std::int64_t(v->Top) + v->Height;
         if (point.X < v->Left || point.X > right || point.Y < v->Top || point.Y > bottom) continue;
-        if (!FReport) return false;
-        if (forClick) {
-            if (!FReport->OnObjectClick) return false;
-            FReport->OnObjectClick(this, index, v);
-            return true;
-        }
-        if (!FReport->OnMouseOverObject) return false;
+        if (!FOwner) return false;
+        if (forClick) return FOwner->ObjectClicked(*this, index, v);
         int shown = cursor ? *cursor : 0;
-        FReport->OnMouseOverObject(v, shown);
+        if (!FOwner->MouseOverObject(v, shown)) return false;
         if (cursor) *cursor = shown;
         return true;
     }
@@ -278,7 +273,7 @@ void TVNEMFPages::SaveToStream(TVNStream& s) {
     s.WriteByte(26);
     const bool compressed = VNCompressorInstalled() && VNCompressor().Enabled;
     s.WriteByte(compressed ? 1 : 0);
-    s.WriteByte(FReport && FReport->taodaDefault ? 1 : 0);
+    s.WriteByte(FOwner && FOwner->PreprintedFormDefault() ? 1 : 0);
     s.WriteInt32(BackgroundCount());
     for (auto& bk : FBackgrounds) {
         s.WriteInt32(bk->Left);
@@ -330,7 +325,7 @@ bool TVNEMFPages::ReadFile(TVNStream& s) {
         const bool compressed = s.ReadByte() == 1;
         if (sub > 9) {
             bool taodaDefault = s.ReadByte() != 0;
-            if (FReport) FReport->taodaDefault = taodaDefault;
+            if (FOwner) FOwner->SetPreprintedFormDefault(taodaDefault);
         }
         if (ver >= 38) {
             std::int32_t count = s.ReadInt32();
@@ -353,7 +348,7 @@ bool TVNEMFPages::ReadFile(TVNStream& s) {
             }
         }
         AnsiString printer = s.ReadStr();
-        if (FReport) FReport->SelectPrinter(printer);
+        if (FOwner) FOwner->SelectStoredPrinter(printer);
         std::int32_t count = s.ReadInt32();
         if (count < 0 || std::uint64_t(count) * 4 > s.Remaining()) throw EVNStreamError("page count");
         for (std::int32_t i = 0; i < count; ++i) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "VNPage.h"
+#include "VNPageStoreOwner.h"
 #include "VNPaper.h"
 #include "VNPicture.h"
 #include "VNStream.h"
@@ -60,12 +61,11 @@ enum class TVNDrawTarget { Screen, Printer, Metafile };
 
 class TVNEMFPages {
 public:
-    explicit TVNEMFPages(TVNReport* report) : FReport(report) {}
+    explicit TVNEMFPages(IVNPageStoreOwner* owner) : FOwner(owner) {}
     ~TVNEMFPages();
 
     int Count() const { return int(FPages.size()); }
     TVNPreparedPage& Page(int index) { return *FPages.at(std::size_t(index)); }
-    TVNReport* Report() const { return FReport; }
 
     // True when the pages came from a prepared report file rather than a build of the design
     // (the preview then offers no page setup, which would rebuild the design).
@@ -106,7 +106,7 @@ private:
     // Reads the views of one page stream; creates each, reads it as printed, hands it to fn.
     void ForEachStreamView(TVNStream& s, const std::function<void(std::unique_ptr<TVNView>)>& fn);
     bool ReadFile(TVNStream& s);
-    TVNReport* FReport;
+    IVNPageStoreOwner* FOwner;
     std::vector<std::unique_ptr<TVNPreparedPage>> FPages;
     std::vector<std::unique_ptr<TVNBkPicture>> FBackgrounds;
     int FCurrentBackground = -1;

@@ -31,6 +31,31 @@ static const char* const TemplateSignature = "Valnor Template File";
 
 TVNReport::TVNReport() : Pages(this), EMFPages(std::make_unique<TVNEMFPages>(this)) {}
 
+int TVNReport::DesignPageIndex(const TVNPage& page) const {
+    return Pages.IndexOf(&page);
+}
+
+void TVNReport::BeforePageAdded(int pageNo) {
+    if (OnBeginPage) OnBeginPage(pageNo);
+}
+
+// A report printed inside another (a subreport's own pages) tells the master of each new page.
+void TVNReport::AfterPageAdded(int pageCount) {
+    if (MasterReport && MasterReport != this && MasterReport->OnBeginPage) MasterReport->OnBeginPage(pageCount);
+}
+
+bool TVNReport::ObjectClicked(TVNEMFPages& pages, int pageIndex, TVNView* view) {
+    if (!OnObjectClick) return false;
+    OnObjectClick(&pages, pageIndex, view);
+    return true;
+}
+
+bool TVNReport::MouseOverObject(TVNView* view, int& cursor) {
+    if (!OnMouseOverObject) return false;
+    OnMouseOverObject(view, cursor);
+    return true;
+}
+
 TVNReport::~TVNReport() {
     // A preview left open (non-modal) reads the built pages: it closes before they are freed.
     if (IVNWindowServices* services = VNWindowServices()) services->ReportDestroyed(*this);

@@ -9,6 +9,7 @@
 
 #include "VNDictionary.h"
 #include "VNPage.h"
+#include "VNPageStoreOwner.h"
 #include "VNView.h"
 #include "expr/VNVariables.h"
 
@@ -65,10 +66,23 @@ struct TVNTemplateInfo {
     std::string PreviewBitmap; // BMP file bytes, empty when the template has none
 };
 
-class TVNReport {
+class TVNReport : public IVNPageStoreOwner {
 public:
     TVNReport();
     virtual ~TVNReport();
+
+    // What the prepared pages store asks of its report.
+    TVNReport* StoreReport() override { return this; }
+    int DesignPageIndex(const TVNPage& page) const override;
+    void BeforePageAdded(int pageNo) override;
+    void AfterPageAdded(int pageCount) override;
+    int StorePrintScale() const override { return PrintScale; }
+    bool PrintingOnPreprintedForms() const override { return taoda; }
+    bool PreprintedFormDefault() const override { return taodaDefault; }
+    void SetPreprintedFormDefault(bool value) override { taodaDefault = value; }
+    void SelectStoredPrinter(const AnsiString& name) override { SelectPrinter(name); }
+    bool ObjectClicked(TVNEMFPages& pages, int pageIndex, TVNView* view) override;
+    bool MouseOverObject(TVNView* view, int& cursor) override;
     TVNReport(const TVNReport&) = delete;
     TVNReport& operator=(const TVNReport&) = delete;
 

@@ -2,6 +2,7 @@
 // thin dispatcher and a command can be added without touching the others.
 #pragma once
 
+#include <cstring>
 #include <map>
 #include <string>
 
@@ -19,3 +20,16 @@ struct TCommandRegistrar {
         Commands()[name] = TCommandInfo{usage, run};
     }
 };
+
+// The arguments "FILE [--out FILE]" in any order; false on anything else or without FILE.
+inline bool ParseFileAndOut(int argc, char** argv, std::string& in, std::string& out) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc)
+            out = argv[++i];
+        else if (in.empty() && argv[i][0] != '-')
+            in = argv[i];
+        else
+            return false;
+    }
+    return !in.empty();
+}

@@ -7,23 +7,13 @@
 #include "platform/AtomicFile.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 namespace {
 
 int RunDump(int argc, char** argv) {
     std::string in, out;
-    bool bad = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc)
-            out = argv[++i];
-        else if (in.empty() && argv[i][0] != '-')
-            in = argv[i];
-        else
-            bad = true;
-    }
-    if (bad || in.empty()) {
+    if (!ParseFileAndOut(argc, argv, in, out)) {
         std::fprintf(stderr, "usage: vnreport dump FILE [--out FILE.json]\n");
         return 2;
     }

@@ -6,23 +6,13 @@
 #include "report/VNJsonReport.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 namespace {
 
 int RunMake(int argc, char** argv) {
     std::string in, out;
-    bool bad = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc)
-            out = argv[++i];
-        else if (in.empty() && argv[i][0] != '-')
-            in = argv[i];
-        else
-            bad = true;
-    }
-    if (bad || in.empty() || out.empty()) {
+    if (!ParseFileAndOut(argc, argv, in, out) || out.empty()) {
         std::fprintf(stderr, "usage: vnreport make FILE.json --out FILE.vnf|.vnt|.vnd|.hex\n");
         return 2;
     }

@@ -3,6 +3,7 @@
 // again. The same reports are built here with their data, so a sample that no longer builds, or
 // that loses its page footer or totals, fails the test. MergeRepeated is checked on a real build.
 #include "MemoFixture.h"
+#include "support/ReportMakers.h"
 
 #include "report/VNBandView.h"
 #include "report/VNEMFPages.h"
@@ -21,25 +22,16 @@ namespace {
 const std::filesystem::path ExamplesDir =
     std::filesystem::path(GUSVAK_SOURCE_DIR) / "examples";
 
+// A framed memo (frame 15: all four sides unless told otherwise) under the page's next free name.
 TVNMemoView* Memo(TVNPage& page, const char* utf8, int l, int t, int w, int h, int frame = 15) {
-    auto* m = new TVNMemoView;
-    m->PlaceAt(l, t, w, h);
-    m->Memo = {Utf8ToAnsi(utf8)};
-    m->Font.Name = CP936("宋体");
-    m->Font.Size = 9;
+    TVNMemoView* m = reportmakers::AddBodyMemo(page, {}, l, t, w, h, {Utf8ToAnsi(utf8)});
     m->SetFrameTyp(frame);
-    page.Add(m);
-    m->MakeUniqueName();
     return m;
 }
 
 TVNBandView* Band(TVNPage& page, int type, int top, int height, const char* source = "") {
-    auto* b = new TVNBandView;
-    b->SetBandType(type);
-    b->PlaceAt(0, top, 1000, height);
+    TVNBandView* b = reportmakers::AddBand(page, {}, type, top, height);
     b->FormatText = Utf8ToAnsi(source);
-    page.Add(b);
-    b->MakeUniqueName();
     return b;
 }
 

@@ -25,6 +25,11 @@ protected:
         ModuleFixture::TearDown();
     }
     void Enter() { SendKey(Dialog->edtDjh, Qt::Key_Return); }
+    // The look-up waits in its own loop for the list to be answered.
+    void WhenListShown(std::function<void(TLookupListView&)> action) {
+        WhenReady([this] { return Dialog->Orvane().LookupListVisible(); },
+                  [this, action] { action(*Dialog->Orvane().LookupList()); });
+    }
     std::unique_ptr<TFrmCondition> Dialog;
 };
 
@@ -72,14 +77,11 @@ TEST_F(ConditionTest, SeveralMatchesOpenTheListAndItsChoiceIsTaken) {
     Dialog->show();
     ProcessPending();
     std::string listed;
-    QTimer::singleShot(100, Dialog.get(), [&] {
-        TLookupListView* list = Dialog->Orvane().LookupList();
-        ASSERT_NE(list, nullptr);
-        EXPECT_TRUE(list->isVisible());
-        EXPECT_EQ(list->RowCount(), 4); // every open sheet of the department
-        list->SelectRow(1);
-        listed = list->Cell(1, 0);
-        SendKey(list, Qt::Key_Return);
+    WhenListShown([&](TLookupListView& list) {
+        EXPECT_EQ(list.RowCount(), 4); // every open sheet of the department
+        list.SelectRow(1);
+        listed = list.Cell(1, 0);
+        SendKey(&list, Qt::Key_Return);
     });
     Dialog->edtDjh->clear();
     Enter(); // empty prefix: every number matches
@@ -88,7 +90,7 @@ TEST_F(ConditionTest, SeveralMatchesOpenTheListAndItsChoiceIsTaken) {
     EXPECT_EQ(Dialog->edtDjh->text().toStdString(), listed);
 
     // Esc in the list leaves the result empty.
-    QTimer::singleShot(100, Dialog.get(), [&] { SendKey(Dialog->Orvane().LookupList(), Qt::Key_Escape); });
+    WhenListShown([](TLookupListView& list) { SendKey(&list, Qt::Key_Escape); });
     Dialog->edtDjh->clear();
     Enter();
     EXPECT_TRUE(Dialog->Djh.empty());

@@ -60,8 +60,12 @@ inline void EnsureApplication() {
     new QApplication(argc, argv);
 }
 
+// How long a test waits for something the product does by itself (a dialog opening, a search
+// ending). Generous: on a loaded machine a second of work can take ten.
+constexpr int PatientMs = 60000;
+
 // Runs the event loop until the condition holds or the time is up; returns the condition.
-inline bool ProcessUntil(const std::function<bool()>& condition, int ms = 10000) {
+inline bool ProcessUntil(const std::function<bool()>& condition, int ms = PatientMs) {
     QElapsedTimer timer;
     timer.start();
     while (!condition()) {
@@ -77,18 +81,35 @@ inline void ProcessPending() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-// Runs the action on the condition dialog once it runs modally (looking for it for maxMs).
-inline void WhenConditionShown(std::function<void(TFrmCondition&)> action, int maxMs = 10000) {
+// Polls from the event loop (also inside modal loops the product runs) until `ready` holds, then
+// runs the action once; gives up after maxMs of wall time. `answered` (when given) tells whether it ran.
+inline void WhenReady(std::function<bool()> ready, std::function<void()> action, int maxMs = PatientMs,
+                      std::shared_ptr<bool> answered = nullptr) {
     auto* timer = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, tries, action, maxMs] {
-        auto* dialog = qobject_cast<TFrmCondition*>(QApplication::activeModalWidget());
-        if (dialog == nullptr && ++*tries < maxMs / 10) return;
+    auto since = std::make_shared<QElapsedTimer>();
+    since->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, since, ready, action, answered, maxMs] {
+        const bool isReady = ready();
+        if (!isReady && since->elapsed() < maxMs) return;
         timer->stop();
         timer->deleteLater();
-        if (dialog != nullptr) action(*dialog);
+        if (!isReady) return;
+        if (answered) *answered = true;
+        action();
     });
     timer->start(10);
+}
+
+// Runs the action on the first modal widget of the type once it runs modally.
+template <class TDialog>
+void WhenModalShown(std::function<void(TDialog&)> action, int maxMs = PatientMs,
+                    std::shared_ptr<bool> answered = nullptr) {
+    WhenReady([] { return qobject_cast<TDialog*>(QApplication::activeModalWidget()) != nullptr; },
+              [action] { action(*qobject_cast<TDialog*>(QApplication::activeModalWidget())); }, maxMs, answered);
+}
+
+inline void WhenConditionShown(std::function<void(TFrmCondition&)> action, int maxMs = PatientMs) {
+    WhenModalShown<TFrmCondition>(std::move(action), maxMs);
 }
 
 inline void SendKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,

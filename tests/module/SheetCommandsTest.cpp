@@ -21,24 +21,6 @@ using namespace moduletest;
 
 namespace {
 
-// Runs the action on the first modal widget of the type once it shows; `answered` tells whether
-// it did within the time.
-template <class TDialog>
-void WhenShown(std::function<void(TDialog&)> action, std::shared_ptr<bool> answered, int maxMs = 10000) {
-    auto* timer = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, tries, action, answered, maxMs] {
-        auto* dialog = qobject_cast<TDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr && ++*tries < maxMs / 10) return;
-        timer->stop();
-        timer->deleteLater();
-        if (dialog == nullptr) return;
-        *answered = true;
-        action(*dialog);
-    });
-    timer->start(10);
-}
-
 std::string U8(const AnsiString& text) {
     return AnsiToUtf8(text);
 }
@@ -67,13 +49,13 @@ protected:
     TLogicList FilterWith(TFrmGusvak& form, const TLogicList& lines, bool confirm = true) {
         auto answered = std::make_shared<bool>(false);
         TLogicList initial;
-        WhenShown<TFrmQuerySet>(
+        WhenModalShown<TFrmQuerySet>(
             [&](TFrmQuerySet& dialog) {
                 initial = dialog.Logic();
                 dialog.SetLogic(lines);
                 (confirm ? dialog.btnOK : dialog.btnExit)->click();
             },
-            answered);
+            PatientMs, answered);
         SendKey(&form, Qt::Key_F5);
         ProcessPending();
         EXPECT_TRUE(*answered) << "the filter dialog did not show";
@@ -83,7 +65,7 @@ protected:
     // Presses F4 and lets the action answer the chooser.
     void ChooseWith(TFrmGusvak& form, std::function<void(TFrmChooseDBFields&)> action) {
         auto answered = std::make_shared<bool>(false);
-        WhenShown<TFrmChooseDBFields>(std::move(action), answered);
+        WhenModalShown<TFrmChooseDBFields>(std::move(action), PatientMs, answered);
         SendKey(&form, Qt::Key_F4);
         ProcessPending();
         EXPECT_TRUE(*answered) << "the chooser did not show";
@@ -255,13 +237,13 @@ TEST_F(SheetCommands, F1ShowsTheHelpPopupAndAnyKeyOrClickClosesIt) {
         auto answered = std::make_shared<bool>(false);
         QString text;
         bool visible = false;
-        WhenShown<TRopInst>(
+        WhenModalShown<TRopInst>(
             [&](TRopInst& popup) {
                 text = popup.Text();
                 visible = popup.isVisible();
                 closer.Close(popup);
             },
-            answered);
+            PatientMs, answered);
         SendKey(form, Qt::Key_F1);
         ProcessPending();
         ASSERT_TRUE(*answered) << "no popup";

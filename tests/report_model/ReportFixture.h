@@ -8,6 +8,7 @@
 #include "report/VNStandardViews.h"
 
 #include "platform/MessageService.h"
+#include "support/ReportMakers.h"
 
 #include <gtest/gtest.h>
 
@@ -23,23 +24,10 @@ struct TMessageRecorder {
     }
 };
 
-inline TVNMemoView* AddMemo(TVNPage& page, const AnsiString& name, int l, int t, int w, int h,
-                            TVNStrings text) {
-    auto* m = new TVNMemoView;
-    m->Name = name;
-    m->PlaceAt(l, t, w, h);
-    m->Memo = std::move(text);
-    page.Add(m);
-    return m;
-}
+using reportmakers::AddMemo;
 
 inline TVNBandView* AddBand(TVNPage& page, const AnsiString& name, int type, int top, int height) {
-    auto* b = new TVNBandView;
-    b->Name = name;
-    b->SetBandType(type);
-    b->PlaceAt(0, top, 700, height);
-    page.Add(b);
-    return b;
+    return reportmakers::AddBand(page, name, type, top, height, 700);
 }
 
 // A report with two pages, bands, memos with scripts and frames, a picture, and a dictionary.

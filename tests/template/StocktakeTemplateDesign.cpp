@@ -5,8 +5,7 @@
 // inside the band it belongs to and inside the printable width; the template test checks both.
 #include "StocktakeTemplateDesign.h"
 
-#include "report/VNBandView.h"
-#include "report/VNMemoView.h"
+#include "support/ReportMakers.h"
 
 const char* const StocktakeHeaderVariables[11] = {"Djh",   "Bz",    "Bmbm", "Bmmc", "Ckbm", "Ckmc",
                                                   "Zdrbm", "Zdrmc", "Pdrq", "Zdrq", "Mnrq"};
@@ -70,27 +69,16 @@ const struct {
 };
 
 TVNBandView* AddBand(TVNPage& page, const char* name, int type, int top, int height) {
-    auto* band = new TVNBandView;
-    band->Name = name;
-    band->SetBandType(type);
-    band->PlaceAt(0, top, BandWidth, height);
-    page.Add(band);
-    return band;
+    return reportmakers::AddBand(page, name, type, top, height, BandWidth);
 }
 
 // A memo in the sheet's body font (宋体 9 points), vertically centred, without frame.
 TVNMemoView* AddMemo(TVNPage& page, const AnsiString& name, int left, int top, int width, int height,
                      TVNStrings utf8Lines, int alignment = vntaLeftJustify) {
-    auto* memo = new TVNMemoView;
-    memo->Name = name;
-    memo->PlaceAt(left, top, width, height);
     for (AnsiString& line : utf8Lines)
         line = Utf8ToAnsi(line);
-    memo->Memo = std::move(utf8Lines);
-    memo->Font.Name = CP936("宋体");
-    memo->Font.Size = 9;
+    TVNMemoView* memo = reportmakers::AddBodyMemo(page, name, left, top, width, height, std::move(utf8Lines));
     memo->Adjust = alignment | vntlCenter;
-    page.Add(memo);
     return memo;
 }
 

@@ -142,48 +142,113 @@ TVNStdLibraryHooks& StdLibraryHooks() {
 // ---------------------------------------------------------------------------------------------
 // The standard library
 
-// The standard library's functions in the order of its FunctionNames: the library hands
-// DoFunction the position of the name it matched, and these names say which one that is.
-enum TStdFunction {
-    fnAvg,
-    fnCount,
-    fnMax,
-    fnMin,
-    fnSum,
-    fnStrToFloat,
-    fnParamStr,
-    fnExtractFilePath,
-    fnStringOfChar,
-    fnMonthToEnglishShort,
-    fnMonthToEnglishLong,
-    fnSinglNumToBig,
-    fnSmallToBig,
-    fnCurrToBigNum,
-    fnVNRound,
-    fnStrToInt,
-    fnAbs,
-    fnGetControlPropValue,
+namespace {
+
+// One function of the standard library: its name as the library lists it, and what computes it
+// (given that name, the argument texts and the parser to evaluate them with).
+struct TStdFunctionEntry {
+    const char* Name;
+    void (*Compute)(const AnsiString& name, const TVNArguments& args, Value& result, TVNParser& parser);
 };
 
+// AVG, COUNT, MAX, MIN and SUM belong to the band engine; without it they give the empty string.
+void Aggregate(const AnsiString& name, const TVNArguments& args, Value& result, TVNParser&) {
+    result = Value::String("");
+    if (StdLibraryHooks().Aggregate) StdLibraryHooks().Aggregate(UpperCase(name), args, result);
+}
+
+AnsiString EnglishMonth(const TVNArguments& args, TVNParser& parser) {
+    static const char* const monthsLong[12] = {"January",   "February", "March",    "April",
+                                               "May",       "June",     "July",     "August",
+                                               "September", "October",  "November", "December"};
+    std::int64_t m = Eval(parser, args, 0).AsInteger();
+    return m >= 1 && m <= 12 ? monthsLong[m - 1] : "";
+}
+
+// The position in this table is the index DoFunction gets (the library's FunctionNames are made
+// from it), so the two cannot disagree.
+const TStdFunctionEntry StdFunctions[] = {
+    {"AVG", Aggregate},
+    {"COUNT", Aggregate},
+    {"MAX", Aggregate},
+    {"MIN", Aggregate},
+    {"SUM", Aggregate},
+    {"STRTOFLOAT",
+     [](const AnsiString&, const TVNArguments& args, Value& result, TVNParser& parser) {
+         Value v = Eval(parser, args, 0);
+         result = IsBlankArgument(v) ? Value::Byte(0) : Value::Float(StrToFloat(v.AsString()));
+     }},
+    {"PARAMSTR",
+     [](const AnsiString&, const TVNArguments& args, Value& result, TVNParser& parser) {
+         std::int64_t n = Eval(parser, args, 0).AsInteger();
+         std::vector<AnsiString> cmd = CommandLine();
+         result = Value::String(n >= 0 && n < static_cast<std::int64_t>(cmd.size()) ? cmd[n] : AnsiString());
+     }},
+    {"EXTRACTFILEPATH",
+     [](const AnsiString&, const TVNArguments& args, Value& result, TVNParser& parser) {
+         AnsiString path = Eval(parser, args, 0).AsString();
+         std::size_t cut = path.find_last_of("\\/:");
+         result = Value::String(cut == AnsiString::npos ? AnsiString() : path.substr(0, cut + 1));
+     }},
+    {"StringOfChar",
+     [](const AnsiString&, const TVNArguments& args, Value& result, TVNParser& parser) {
+         AnsiString ch = Eval(parser, args, 0).AsString();
+         std::int64_t count = std::clamp<std::int64_t>(Eval(parser, args, 1).AsInteger(), 0, MaxStringOfChar);
+         result =
+             Value::String(ch.empty() ? AnsiString() : AnsiString(static_cast<std::size_t>(count), ch[0]));
+     }},
+    {"MonthToEnglishShort",
+     [](const AnsiString&, const TVNArguments& args, Value& result, TVNParser& parser) {
+         result = Value::String(EnglishMonth(args, parser).substr(0, 3));
+     }},
+    {"MonthToEnglishLong",
+     [](const AnsiString&, const TVNArguments& args, Value& result, TVNParser& parser) {
+         result = Value::String(EnglishMonth(args, parser));
+     }},
+    {"SinglNumToBig",
+     [](const AnsiString&, const TVNArguments& args, Value& result, TVNParser& parser) {
+         result = Value::String(DigitToChineseCapital(Eval(parser, args, 0).AsFloat(),
+                                                      static_cast<int>(Eval(parser, args, 1).AsInteger())));
+     }},
+    {"SmallToBig",
+     [](const AnsiString&, const TVNArguments& args, Value& result, TVNParser& parser) {
+         result = Value::String(DigitsToChineseCapitals(Eval(parser, args, 0).AsString()));
+     }},
+    {"CurrToBigNum",
+     [](const AnsiString&, const TVNArguments& args, Value& result, TVNParser& parser) {
+         result = Value::String(AmountToChineseCapitals(Eval(parser, args, 0).AsCurrencyRaw()));
+     }},
+    {"VNRound",
+     [](const AnsiString&, const TVNArguments& args, Value& result, TVNParser& parser) {
+         double x = Eval(parser, args, 0).AsFloat();
+         std::int64_t decimals = std::clamp<std::int64_t>(Eval(parser, args, 1).AsInteger(), 0, 18);
+         AnsiString text = FormatFloat("#." + AnsiString(static_cast<std::size_t>(decimals), '0'), x);
+         // "#." prints nothing for a value that rounds to zero: that is 0, not a conversion error.
+         result = Value::Float(Trim(text).empty() ? 0.0 : StrToFloat(text));
+     }},
+    {"STRTOINT",
+     [](const AnsiString&, const TVNArguments& args, Value& result, TVNParser& parser) {
+         Value v = Eval(parser, args, 0);
+         result = IsBlankArgument(v) ? Value::Byte(0) : Value::Integer(StrToInt64(Trim(v.AsString())));
+     }},
+    {"ABS",
+     [](const AnsiString&, const TVNArguments& args, Value& result, TVNParser& parser) {
+         result = Value::Float(std::fabs(Eval(parser, args, 0).AsFloat()));
+     }},
+    {"GETCONTROLPROPVALUE",
+     [](const AnsiString&, const TVNArguments& args, Value& result, TVNParser& parser) {
+         result = Value::Integer(0);
+         if (StdLibraryHooks().ControlProperty)
+             result = StdLibraryHooks().ControlProperty(Eval(parser, args, 0).AsString(),
+                                                        Eval(parser, args, 1).AsString());
+     }},
+};
+
+} // namespace
+
 TVNStdFunctionLibrary::TVNStdFunctionLibrary() {
-    FunctionNames = {"AVG",
-                     "COUNT",
-                     "MAX",
-                     "MIN",
-                     "SUM",
-                     "STRTOFLOAT",
-                     "PARAMSTR",
-                     "EXTRACTFILEPATH",
-                     "StringOfChar",
-                     "MonthToEnglishShort",
-                     "MonthToEnglishLong",
-                     "SinglNumToBig",
-                     "SmallToBig",
-                     "CurrToBigNum",
-                     "VNRound",
-                     "STRTOINT",
-                     "ABS",
-                     "GETCONTROLPROPVALUE"};
+    for (const TStdFunctionEntry& f : StdFunctions)
+        FunctionNames.push_back(f.Name);
     using namespace VNCategory;
     AddDescription("Copy", String(), "Copy(<String>, <From>, <Count>)|返回<string>的子串.", "SNN");
     AddDescription("FormatDateTime", String(),
@@ -289,87 +354,8 @@ TVNStdFunctionLibrary::TVNStdFunctionLibrary() {
 
 void TVNStdFunctionLibrary::DoFunction(int index, const TVNArguments& args, Value& result,
                                        TVNParser& parser) {
-    static const char* const monthsLong[12] = {"January",   "February", "March",    "April",
-                                               "May",       "June",     "July",     "August",
-                                               "September", "October",  "November", "December"};
-    switch (index) {
-    case fnAvg:
-    case fnCount:
-    case fnMax:
-    case fnMin:
-    case fnSum:
-        result = Value::String("");
-        if (StdLibraryHooks().Aggregate)
-            StdLibraryHooks().Aggregate(UpperCase(FunctionNames[index]), args, result);
-        return;
-    case fnStrToFloat: { // STRTOFLOAT
-        Value v = Eval(parser, args, 0);
-        result = IsBlankArgument(v) ? Value::Byte(0) : Value::Float(StrToFloat(v.AsString()));
-        return;
-    }
-    case fnParamStr: { // PARAMSTR
-        std::int64_t n = Eval(parser, args, 0).AsInteger();
-        std::vector<AnsiString> cmd = CommandLine();
-        result = Value::String(n >= 0 && n < static_cast<std::int64_t>(cmd.size()) ? cmd[n] : AnsiString());
-        return;
-    }
-    case fnExtractFilePath: { // EXTRACTFILEPATH
-        AnsiString path = Eval(parser, args, 0).AsString();
-        std::size_t cut = path.find_last_of("\\/:");
-        result = Value::String(cut == AnsiString::npos ? AnsiString() : path.substr(0, cut + 1));
-        return;
-    }
-    case fnStringOfChar: { // StringOfChar
-        AnsiString ch = Eval(parser, args, 0).AsString();
-        std::int64_t count = Eval(parser, args, 1).AsInteger();
-        count = std::clamp<std::int64_t>(count, 0, MaxStringOfChar);
-        result =
-            Value::String(ch.empty() ? AnsiString() : AnsiString(static_cast<std::size_t>(count), ch[0]));
-        return;
-    }
-    case fnMonthToEnglishShort:
-    case fnMonthToEnglishLong: { // MonthToEnglishShort / Long
-        std::int64_t m = Eval(parser, args, 0).AsInteger();
-        AnsiString name = m >= 1 && m <= 12 ? monthsLong[m - 1] : "";
-        result = Value::String(index == fnMonthToEnglishShort ? name.substr(0, 3) : name);
-        return;
-    }
-    case fnSinglNumToBig: // SinglNumToBig
-        result = Value::String(DigitToChineseCapital(Eval(parser, args, 0).AsFloat(),
-                                                     static_cast<int>(Eval(parser, args, 1).AsInteger())));
-        return;
-    case fnSmallToBig: // SmallToBig
-        result = Value::String(DigitsToChineseCapitals(Eval(parser, args, 0).AsString()));
-        return;
-    case fnCurrToBigNum: // CurrToBigNum
-        result = Value::String(AmountToChineseCapitals(Eval(parser, args, 0).AsCurrencyRaw()));
-        return;
-    case fnVNRound: { // VNRound
-        double x = Eval(parser, args, 0).AsFloat();
-        std::int64_t decimals = std::clamp<std::int64_t>(Eval(parser, args, 1).AsInteger(), 0, 18);
-        AnsiString text = FormatFloat("#." + AnsiString(static_cast<std::size_t>(decimals), '0'), x);
-        // "#." prints nothing for a value that rounds to zero: that is 0, not a conversion error.
-        result = Value::Float(Trim(text).empty() ? 0.0 : StrToFloat(text));
-        return;
-    }
-    case fnStrToInt: { // STRTOINT
-        Value v = Eval(parser, args, 0);
-        result = IsBlankArgument(v) ? Value::Byte(0) : Value::Integer(StrToInt64(Trim(v.AsString())));
-        return;
-    }
-    case fnAbs: // ABS
-        result = Value::Float(std::fabs(Eval(parser, args, 0).AsFloat()));
-        return;
-    case fnGetControlPropValue: { // GETCONTROLPROPVALUE
-        result = Value::Integer(0);
-        if (StdLibraryHooks().ControlProperty)
-            result = StdLibraryHooks().ControlProperty(Eval(parser, args, 0).AsString(),
-                                                       Eval(parser, args, 1).AsString());
-        return;
-    }
-    default:
-        return;
-    }
+    if (index < 0 || index >= static_cast<int>(std::size(StdFunctions))) return;
+    StdFunctions[index].Compute(FunctionNames[index], args, result, parser);
 }
 
 // ---------------------------------------------------------------------------------------------
