@@ -10,6 +10,7 @@
 #include "report/expr/VNDataset.h"
 
 #include "platform/MemDataSet.h"
+#include "platform/MessageService.h"
 #include "report/output/VNQtMeasureCanvas.h"
 #include "support/ReportMakers.h"
 
@@ -120,5 +121,19 @@ inline void PeerReport(TVNReport& r, TData& d) {
     Memo(p, "Total", 617, 200, 120, 24, "[SUM([amount])]");
 }
 
+
+// The peer table over 10,000 rows, built once, quietly and without a progress window, for the
+// benchmarks that work on its pages.
+struct TBuiltPeerTable {
+    std::unique_ptr<TData> Data = PeerData(10000);
+    TVNReport Report;
+    TScriptedMessageService Quiet;
+    TBuiltPeerTable() {
+        TMessageServiceScope scope(Quiet);
+        PeerReport(Report, *Data);
+        Report.ShowProgress = false;
+        Report.BuildReport();
+    }
+};
 
 } // namespace bench

@@ -31,17 +31,7 @@ namespace {
 
 using namespace bench;
 
-struct TBuilt {
-    std::unique_ptr<TData> Data = PeerData(10000);
-    TVNReport Report;
-    TScriptedMessageService Quiet;
-    TBuilt() {
-        TMessageServiceScope scope(Quiet);
-        PeerReport(Report, *Data);
-        Report.ShowProgress = false;
-        Report.BuildReport();
-    }
-};
+using TBuilt = TBuiltPeerTable;
 
 TBuilt& Built() {
     UseQtMeasuring();

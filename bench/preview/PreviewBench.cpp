@@ -56,16 +56,7 @@ double ResidentMB() {
     return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
-struct TBuilt {
-    std::unique_ptr<TData> Data = PeerData(10000);
-    TVNReport Report;
-    TScriptedMessageService Quiet;
-    TBuilt() {
-        TMessageServiceScope scope(Quiet);
-        PeerReport(Report, *Data);
-        Report.ShowProgress = false;
-        Report.BuildReport();
-    }
+struct TBuilt : TBuiltPeerTable {
     double PagesMB() {
         double bytes = 0;
         for (int i = 0; i < Report.EMFPages->Count(); ++i) bytes += double(Report.EMFPages->Page(i).PageStream->Size());
