@@ -528,7 +528,19 @@ void TVNBuildEngine::ShowBand(TVNBand* band, bool childMode) {
     }
     TVNPageBuild& bp = *FPage;
     if (bp.Recording) {
-        bp.Actions.push_back({band, 0, FReport.BlankRowMode});
+        const TVNBand* counting = CountingBand(band);
+        bp.Actions.push_back({band, 0, FReport.BlankRowMode, counting->LineNo, counting->LineThrough, bp.RowCounter});
+        return;
+    }
+    if (bp.PendingSubReportBand == band) {
+        // Shown again after the outer page broke: its own views are printed already; its
+        // subreports go on where they stopped, and the band ends once they are all printed.
+        TScopedValue current(FCurrentBand, band);
+        PrintSubReports(band);
+        band->ColumnsBottom = std::max(band->ColumnsBottom, bp.CurY);
+        if (bp.PendingSubReportBand == band || Stopped()) return;
+        AfterDraw(band);
+        EndShow(band);
         return;
     }
     if (band->Type == bkNone) {
@@ -586,14 +598,9 @@ void TVNBuildEngine::ShowBand(TVNBand* band, bool childMode) {
                 DrawBreakedBand(band);
             else
                 DrawBand(band);
-            if (isData) {
-                if (!FReport.BlankRowMode) AddAggregateRow(band);
-                NotifyAggregateRow(band);
-            }
-            bp.LastBand = band;
-            if (band->Child) ShowBand(band->Child, true);
-            FCurrentBand = band;
-            if (!isData && band->Type != bkGroupHeader && band->FormNewPage && !bp.IsSubReportPage) NewPage();
+            // Subreports of the band wait for the outer page to break: the band ends after them.
+            if (bp.PendingSubReportBand == band) return;
+            AfterDraw(band);
         }
     } else {
         if (band->PrintChildIfInvisible && band->Child) ShowBand(band->Child, true);
@@ -602,6 +609,23 @@ void TVNBuildEngine::ShowBand(TVNBand* band, bool childMode) {
             NotifyAggregateRow(band);
         }
     }
+    EndShow(band);
+}
+
+void TVNBuildEngine::AfterDraw(TVNBand* band) {
+    TVNPageBuild& bp = *FPage;
+    const bool isData = IsDataBandType(band->Type);
+    if (isData) {
+        if (!FReport.BlankRowMode) AddAggregateRow(band);
+        NotifyAggregateRow(band);
+    }
+    bp.LastBand = band;
+    if (band->Child) ShowBand(band->Child, true);
+    FCurrentBand = band;
+    if (!isData && band->Type != bkGroupHeader && band->FormNewPage && !bp.IsSubReportPage) NewPage();
+}
+
+void TVNBuildEngine::EndShow(TVNBand* band) {
     FCurrentBand = band;
     RunScript(band->View, 1, band->View);
     if (band->Type != bkPageFooter || FForceFooterFirst) ResetAggregates(band);

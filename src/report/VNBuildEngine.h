@@ -38,10 +38,22 @@ class TVNMemoView;
 // data set (a new row), with the BlankRowMode in force when it was recorded. Replayed by the
 // subreport printer. Kinds 3 (Prior) and 4 (Next without a new row) record the step back and
 // forth around a group change, so that a replayed group footer shows its own group's last record.
+// A show also keeps the row counters its views read ("Line#", "LineThough#", "Current#") as the
+// data loop had them then: replay prints them as the same page prints them on its own, groups
+// restarting the line numbers included.
 struct TVNRecordedAction {
     TVNBand* Band = nullptr;
     int Kind = 0;
     bool BlankRowMode = false;
+    int LineNo = 1, LineThrough = 1, RowCounter = 0;
+};
+
+struct TVNPageBuild;
+
+// A subreport page printing inside a band of another page, and whether all of it is printed.
+struct TVNSubReportRun {
+    TVNPageBuild* Page = nullptr;
+    bool Done = false;
 };
 
 // The build state of one design page.
@@ -72,7 +84,11 @@ struct TVNPageBuild {
     bool Recording = false;
     std::vector<TVNRecordedAction> Actions;
     std::size_t ReplayIndex = 0;
+    // On a subreport page: the band whose own subreports did not all fit. They wait, with their
+    // actions and replay indexes, until the outer page has broken and this page replays the band
+    // again; they then go on where they stopped instead of starting over.
     TVNBand* PendingSubReportBand = nullptr;
+    std::vector<TVNSubReportRun> PendingSubReports;
     bool BandDidNotFit = false; // set when a band does not fit on a page that may not break
     // Design geometry of every view, put back when the bands are freed (between passes).
     struct TSavedGeometry {
@@ -160,6 +176,12 @@ public:
                    : nullptr;
     }
     int MeasureBand(TVNBand* band);
+    // The band whose row counters "Line#" and "LineThough#" answer for a view of this band: its
+    // own, or for a band without a data set the first band of its type on the page.
+    TVNBand* CountingBand(TVNBand* band) const;
+    // The report whose prepared pages receive the output; it keeps the cross-tab cells' merge
+    // state per built page among its variables.
+    TVNReport& MasterReport() { return *FMaster; }
     void AddAggregateRow(TVNBand* dataBand);
     // Adds the current row to the per-column accumulators of a band cut into cross-tab columns,
     // for the given column.
@@ -212,6 +234,11 @@ private:
     TVNBand* NewBand(TVNPageBuild& bp, TVNBandView& view);
     void CompileScripts(const void* owner, const TVNStrings& before, const TVNStrings& after);
     void FreeBands();
+
+    // The rest of ShowBand once a band is drawn (totals, child, new page), and the end of every
+    // show (script after, resets, event).
+    void AfterDraw(TVNBand* band);
+    void EndShow(TVNBand* band);
 
     // measuring and drawing (VNBuildBandWriter.cpp)
     void DrawBand(TVNBand* band);

@@ -196,8 +196,7 @@ bool TVNBuildEngine::SpecialName(const AnsiString& name, Value& value) {
     const bool hash = !name.empty() && name.back() == '#';
     if (!hash && name.size() != 4 && name.size() != 10 && name != "CALCWIDTH") return false;
     const AnsiString u = UpperCase(name);
-    TVNBand* band = FCurrentView && FCurrentView->OwnerBand ? FCurrentView->OwnerBand : FCurrentBand;
-    if (band && !band->DataSet && FPage && FPage->Band(band->Type)) band = FPage->Band(band->Type);
+    TVNBand* band = CountingBand(FCurrentView && FCurrentView->OwnerBand ? FCurrentView->OwnerBand : FCurrentBand);
     if (u == "PAGE#")
         value = Value::Integer(FPageNo + 1);
     else if (u == "APPLICATIONPATH#")
@@ -223,6 +222,11 @@ bool TVNBuildEngine::SpecialName(const AnsiString& name, Value& value) {
     else
         return false;
     return true;
+}
+
+TVNBand* TVNBuildEngine::CountingBand(TVNBand* band) const {
+    if (band && !band->DataSet && FPage && FPage->Band(band->Type)) return FPage->Band(band->Type);
+    return band;
 }
 
 int TVNBuildEngine::CalcWidth() {

@@ -4,11 +4,14 @@
 // action instead of printed - and the actions are then replayed onto the outer page, all the
 // band's subreports side by side. When one of them does not fit, the outer page breaks and every
 // unfinished subreport continues at the top of the new page with the band that did not fit.
+// A subreport inside a subreport that does not fit waits with its place kept: the outer replay
+// breaks its page and shows the band again, and the inner one goes on where it stopped.
 //
-// Guarantees: no recorded row is lost or printed twice across breaks; a band taller than a whole
-// page is printed at the top of a fresh page (over its bottom) rather than breaking without end;
-// the outer band ends below the lowest subreport, and, when no break happened, not above its own
-// bottom.
+// Guarantees: no recorded row is lost or printed twice across breaks, also when subreports beside
+// one another (or nested in them) walk the same data set, each keeping its own place in it; a band
+// taller than a whole page is printed at the top of a fresh page (over its bottom) rather than
+// breaking without end; the outer band ends below the lowest subreport, and, when no break
+// happened, not above its own bottom.
 #include "VNCrossTab.h"
 
 #include "VNMemoView.h"
@@ -18,13 +21,36 @@
 #include "platform/ScopedValue.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
-struct TSubReport {
-    TVNPageBuild* Page = nullptr;
-    bool Done = false;
-};
+// One recorded move of a data set: 1 First, 3 Prior, 2 and 4 Next.
+void Move(TVNDataset* ds, int kind) {
+    if (!ds) return;
+    if (kind == 1)
+        ds->First();
+    else if (kind == 3)
+        ds->Prior();
+    else
+        ds->Next();
+}
+
+// Puts the data sets of a subreport that waited for the next page back where its replay left
+// them: another subreport walking the same data set may have moved them since. The moves made
+// since each band's last First are made again in their order, so that data sets driven by events
+// and data sets following a master come back the way they went.
+void Reposition(const TVNPageBuild& sp) {
+    std::unordered_map<const TVNBand*, std::size_t> lastFirst;
+    for (std::size_t i = 0; i < sp.ReplayIndex; ++i)
+        if (sp.Actions[i].Kind == 1) lastFirst[sp.Actions[i].Band] = i;
+    for (std::size_t i = 0; i < sp.ReplayIndex; ++i) {
+        const TVNRecordedAction& a = sp.Actions[i];
+        if (a.Kind == 0) continue;
+        auto first = lastFirst.find(a.Band);
+        if (first != lastFirst.end() && i >= first->second) Move(a.Band->DataSet, a.Kind);
+    }
+}
 
 // Replays a subreport page's actions from its replay index until one band does not fit or the
 // actions run out. Returns whether all were replayed.
@@ -46,6 +72,14 @@ bool Replay(TVNBuildEngine& engine, TVNPageBuild& sp) {
     for (std::size_t i = 0; i < sp.ReplayIndex; ++i)
         moved(sp.Actions[i]);
     TScopedValue keepLoops(engine.LoopBands(), loops);
+    if (sp.ReplayIndex > 0) {
+        try {
+            Reposition(sp);
+        } catch (const std::exception& e) {
+            engine.SetError(nullptr, e.what());
+            return false;
+        }
+    }
     while (sp.ReplayIndex < sp.Actions.size() && !engine.Stopped()) {
         const TVNRecordedAction& a = sp.Actions[sp.ReplayIndex];
         TVNBand* band = a.Band;
@@ -54,22 +88,17 @@ bool Replay(TVNBuildEngine& engine, TVNPageBuild& sp) {
         engine.LoopBands() = loops;
         try {
             if (a.Kind == 1) {
-                if (band->DataSet) band->DataSet->First();
+                Move(band->DataSet, 1);
                 band->RowNo = 1;
-                band->LineNo = 1;
-                band->LineThrough = 1;
                 for (TVNView* v : band->Objects)
                     if (auto* m = dynamic_cast<TVNMemoView*>(v)) m->LastValue.clear();
-            } else if (a.Kind == 2) {
-                if (band->DataSet) band->DataSet->Next();
-                ++sp.RowCounter;
-                ++band->LineNo;
-                ++band->LineThrough;
-            } else if (a.Kind == 3) {
-                if (band->DataSet) band->DataSet->Prior();
-            } else if (a.Kind == 4) {
-                if (band->DataSet) band->DataSet->Next();
+            } else if (a.Kind != 0) {
+                Move(band->DataSet, a.Kind);
             } else {
+                TVNBand* counting = engine.CountingBand(band);
+                counting->LineNo = a.LineNo;
+                counting->LineThrough = a.LineThrough;
+                sp.RowCounter = a.RowCounter;
                 sp.BandDidNotFit = false;
                 engine.ShowBand(band);
                 if (sp.BandDidNotFit) return false; // shown again first on the next page
@@ -83,13 +112,72 @@ bool Replay(TVNBuildEngine& engine, TVNPageBuild& sp) {
     return true;
 }
 
+// An unfinished subreport goes on at the outer page's CurY after a break; a band that does not fit
+// on the fresh page is drawn there all the same.
+void ContinueAt(TVNPageBuild& sp, const TVNPageBuild& outer) {
+    sp.CurY = outer.CurY;
+    sp.CurBottom = outer.CurBottom;
+    sp.ContentTop = outer.CurY == outer.ContentTop ? outer.CurY : -1;
+}
+
+// Replays the subreports side by side until all are printed; the outer page breaks while some
+// do not fit (a subreport page waits for its own outer page to break instead). broke: the outer
+// page broke since the band's top. Returns whether all are printed.
+bool RunSubReports(TVNBuildEngine& engine, TVNPageBuild& outer, TVNBand* band, std::vector<TVNSubReportRun>& subs,
+                   bool broke) {
+    const int bandBottom = band->Y + (band->CalculatedHeight >= 0 ? band->CalculatedHeight : band->Height);
+    int lowest = outer.CurY;
+    while (!engine.Stopped()) {
+        bool allDone = true;
+        for (TVNSubReportRun& s : subs) {
+            if (s.Done) continue;
+            TVNPageBuild& sp = *s.Page;
+            engine.SetCurrentPage(&sp);
+            s.Done = Replay(engine, sp);
+            engine.SetCurrentPage(&outer);
+            lowest = std::max(lowest, sp.CurY);
+            allDone = allDone && s.Done;
+        }
+        if (allDone || engine.Stopped()) break;
+        if (outer.IsSubReportPage) {
+            // Inside another subreport: its replay breaks the page and shows this band again,
+            // and these go on from where they stopped.
+            outer.BandDidNotFit = true;
+            outer.PendingSubReportBand = band;
+            outer.PendingSubReports = std::move(subs);
+            return false;
+        }
+        engine.NewPage();
+        broke = true;
+        lowest = outer.CurY;
+        for (TVNSubReportRun& s : subs)
+            if (!s.Done) ContinueAt(*s.Page, outer);
+    }
+    for (TVNSubReportRun& s : subs) {
+        s.Page->Actions.clear();
+        s.Page->ReplayIndex = 0;
+    }
+    outer.CurY = broke ? lowest : std::max(lowest, bandBottom);
+    return true;
+}
+
 } // namespace
 
 bool TVNCrossTabPrinter::PrintSubReports(TVNBuildEngine& engine, TVNBand* band) {
     TVNPageBuild* outerPage = engine.CurrentPage();
     if (!outerPage) return false;
     TVNPageBuild& outer = *outerPage;
-    std::vector<TSubReport> subs;
+    if (outer.PendingSubReportBand == band) {
+        // The outer page broke while this band's subreports waited: they go on at its new top.
+        std::vector<TVNSubReportRun> subs = std::move(outer.PendingSubReports);
+        outer.PendingSubReports.clear();
+        outer.PendingSubReportBand = nullptr;
+        for (TVNSubReportRun& s : subs)
+            if (!s.Done) ContinueAt(*s.Page, outer);
+        RunSubReports(engine, outer, band, subs, true);
+        return true;
+    }
+    std::vector<TVNSubReportRun> subs;
     std::vector<TVNSubReportView*> views;
     for (TVNView* v : band->Objects) {
         auto* sub = dynamic_cast<TVNSubReportView*>(v);
@@ -102,7 +190,6 @@ bool TVNCrossTabPrinter::PrintSubReports(TVNBuildEngine& engine, TVNBand* band) 
     }
     if (subs.empty()) return false;
 
-    const int bandBottom = band->Y + (band->CalculatedHeight >= 0 ? band->CalculatedHeight : band->Height);
     // 1. Record every subreport page.
     for (std::size_t i = 0; i < subs.size() && !engine.Stopped(); ++i) {
         TVNPageBuild& sp = *subs[i].Page;
@@ -122,45 +209,7 @@ bool TVNCrossTabPrinter::PrintSubReports(TVNBuildEngine& engine, TVNBand* band) 
         sp.Recording = false;
         engine.SetCurrentPage(&outer);
     }
-    // 2-3. Replay side by side; break the outer page while some do not fit.
-    bool broke = false;
-    int lowest = outer.CurY;
-    while (!engine.Stopped()) {
-        bool allDone = true;
-        bool progress = false;
-        for (TSubReport& s : subs) {
-            if (s.Done) continue;
-            TVNPageBuild& sp = *s.Page;
-            const std::size_t before = sp.ReplayIndex;
-            engine.SetCurrentPage(&sp);
-            s.Done = Replay(engine, sp);
-            engine.SetCurrentPage(&outer);
-            progress = progress || sp.ReplayIndex != before;
-            lowest = std::max(lowest, sp.CurY);
-            allDone = allDone && s.Done;
-        }
-        if (allDone || engine.Stopped()) break;
-        // Inside another subreport: the outer replay breaks its own page and shows this band again.
-        if (outer.IsSubReportPage) {
-            outer.BandDidNotFit = true;
-            break;
-        }
-        engine.NewPage();
-        broke = true;
-        lowest = outer.CurY;
-        for (TSubReport& s : subs) {
-            if (s.Done) continue;
-            s.Page->CurY = outer.CurY;
-            s.Page->CurBottom = outer.CurBottom;
-            // A band that does not fit on a fresh page is drawn there all the same.
-            s.Page->ContentTop = outer.CurY;
-        }
-        (void)progress;
-    }
-    for (TSubReport& s : subs) {
-        s.Page->Actions.clear();
-        s.Page->ReplayIndex = 0;
-    }
-    outer.CurY = broke ? lowest : std::max(lowest, bandBottom);
+    // 2-3. Replay side by side.
+    RunSubReports(engine, outer, band, subs, false);
     return true;
 }

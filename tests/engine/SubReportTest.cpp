@@ -1,0 +1,132 @@
+// Subreports that share what a plain report has to itself: two subreports walking one data set,
+// a subreport inside a subreport breaking across outer pages, and the row counters a subreport's
+// group headers, rows and footers print.
+#include "EngineFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TVNSubReportView* AddSubReport(TVNPage& page, const AnsiString& name, int left, int top, int subPage) {
+    auto* sub = new TVNSubReportView;
+    sub->Name = name;
+    sub->PlaceAt(left, top, 300, 30);
+    sub->SubPage = subPage;
+    page.Add(sub);
+    return sub;
+}
+
+// One outer row holding the given subreports: the band the subreports print in.
+void AddOuterRow(TEngineFixture& f) { AddBand(*f.Page, "Outer", bkMasterData, 100, 30)->FormatText = "1"; }
+
+// The texts of the named views over all pages, in page order.
+std::vector<AnsiString> AllOf(TEngineFixture& f, const AnsiString& name) {
+    std::vector<AnsiString> out;
+    for (auto& [page, text] : f.AllTexts(name))
+        out.push_back(text);
+    return out;
+}
+
+std::vector<AnsiString> Names(int from, int to) {
+    std::vector<AnsiString> out;
+    for (int i = from; i <= to; ++i)
+        out.push_back("r" + std::to_string(i));
+    return out;
+}
+
+} // namespace
+
+TEST(SubReport, TwoSubreportsOverOneDataSetKeepTheirOwnPlace) {
+    // Rows 20 and 30 high: the first subreport fits 48 rows on a page, the second 32, so after
+    // the break each must go on from its own record of the shared table.
+    TEngineFixture f(TEngineFixture::Rows(60));
+    AddOuterRow(f);
+    AddSubReport(*f.Page, "SubA", 57, 100, 1);
+    AddSubReport(*f.Page, "SubB", 400, 100, 2);
+    for (auto [name, height] : {std::pair{"A", 20}, std::pair{"B", 30}}) {
+        TVNPage& p = f.AddPage();
+        AddBand(p, name + AnsiString("Rows"), bkMasterData, 0, height)->FormatText = "Lines";
+        AddMemo(p, name, 0, 0, 200, height, {"[name]"});
+    }
+    ASSERT_TRUE(f.Report.BuildReport()) << f.Report.ErrorText;
+    ASSERT_EQ(f.PageCount(), 2);
+    EXPECT_EQ(AllOf(f, "A"), Names(1, 60));
+    EXPECT_EQ(AllOf(f, "B"), Names(1, 60));
+    EXPECT_EQ(f.Texts(0, "B").size(), 32u);
+    EXPECT_EQ(f.Texts(1, "B").front(), "r33");
+    EXPECT_EQ(f.Texts(1, "A").front(), "r49");
+}
+
+TEST(SubReport, NestedSubreportGoesOnAfterTheOuterBreak) {
+    // The outer row holds a subreport whose two rows each hold another subreport of 60 lines,
+    // beside a short subreport. 120 lines of 20 run over three pages; each middle row's own
+    // number prints once, the lines go on where they stopped, and the footer under the middle
+    // rows comes once, after the last line.
+    TEngineFixture f(TEngineFixture::Rows(60));
+    AddOuterRow(f);
+    AddSubReport(*f.Page, "SubMid", 57, 100, 1);
+    AddSubReport(*f.Page, "SubShort", 450, 100, 3);
+    TVNPage& mid = f.AddPage();
+    AddBand(mid, "Mid", bkMasterData, 0, 30)->FormatText = "2";
+    AddMemo(mid, "MidNo", 320, 0, 40, 20, {"M[Line#]"});
+    AddSubReport(mid, "SubLines", 0, 0, 2);
+    AddBand(mid, "MidFoot", bkMasterFooter, 40, 20);
+    AddMemo(mid, "End", 0, 40, 100, 20, {"End"});
+    TVNPage& lines = f.AddPage();
+    AddBand(lines, "LineRows", bkMasterData, 0, 20)->FormatText = "Lines";
+    AddMemo(lines, "Line", 0, 0, 200, 20, {"[name]"});
+    TVNPage& shortPage = f.AddPage();
+    AddBand(shortPage, "ShortRows", bkMasterData, 0, 20)->FormatText = "5";
+    AddMemo(shortPage, "Short", 0, 0, 100, 20, {"S[Line#]"});
+    ASSERT_TRUE(f.Report.BuildReport()) << f.Report.ErrorText;
+    ASSERT_EQ(f.PageCount(), 3);
+    std::vector<AnsiString> expected = Names(1, 60);
+    const std::vector<AnsiString> second = Names(1, 60);
+    expected.insert(expected.end(), second.begin(), second.end());
+    EXPECT_EQ(AllOf(f, "Line"), expected);
+    // Lines fill every page from its top: 48 on each of the first two pages.
+    for (int page : {0, 1}) {
+        std::vector<int> tops;
+        for (auto& w : f.Views(page))
+            if (w.Name == "Line") tops.push_back(w.Top);
+        ASSERT_EQ(tops.size(), 48u) << page;
+        EXPECT_EQ(tops.front(), 76) << page;
+        EXPECT_EQ(tops.back(), 76 + 47 * 20) << page;
+    }
+    EXPECT_EQ(f.AllTexts("MidNo"), (std::vector<std::pair<int, AnsiString>>{{0, "M1"}, {1, "M2"}}));
+    EXPECT_EQ(AllOf(f, "Short"), (std::vector<AnsiString>{"S1", "S2", "S3", "S4", "S5"}));
+    std::vector<TWritten> end;
+    for (auto& w : f.Views(2))
+        if (w.Name == "End") end.push_back(w);
+    ASSERT_EQ(end.size(), 1u);
+    EXPECT_EQ(end[0].Top, 76 + 24 * 20) << "under the last of the 24 lines on the third page";
+    EXPECT_EQ(AllOf(f, "End").size(), 1u);
+}
+
+TEST(SubReport, CountersMatchThePageBuiltOnItsOwn) {
+    // Group headers count groups, "Line#" restarts with every group, "LineThough#" and
+    // "Current#" run on: a subreport prints the same numbers as the same page built alone.
+    const std::vector<std::tuple<AnsiString, AnsiString, int>> rows = {
+        {"a", "r1", 1}, {"a", "r2", 2}, {"b", "r3", 3}, {"b", "r4", 4}, {"b", "r5", 5}, {"c", "r6", 6}};
+    auto addGroups = [](TVNPage& p) {
+        AddBand(p, "Group", bkGroupHeader, 0, 20)->FormatText = "[grp]";
+        AddMemo(p, "Head", 0, 0, 200, 20, {"[grp] [Line#]"});
+        AddBand(p, "Rows", bkMasterData, 30, 20)->FormatText = "Lines";
+        AddMemo(p, "Row", 0, 30, 200, 20, {"[name] [Line#] [LineThough#] [Current#]"});
+        AddBand(p, "GroupFoot", bkGroupFooter, 60, 20);
+        AddMemo(p, "Foot", 0, 60, 200, 20, {"[grp] [COUNT(Rows)]"});
+    };
+    TEngineFixture alone(rows);
+    addGroups(*alone.Page);
+    ASSERT_TRUE(alone.Report.BuildReport()) << alone.Report.ErrorText;
+    EXPECT_EQ(alone.Texts(0, "Head"), (std::vector<AnsiString>{"a 1", "b 2", "c 3"}));
+    EXPECT_EQ(alone.Texts(0, "Row")[2], "r3 1 3 2");
+
+    TEngineFixture sub(rows);
+    AddOuterRow(sub);
+    AddSubReport(*sub.Page, "Sub", 57, 100, 1);
+    addGroups(sub.AddPage());
+    ASSERT_TRUE(sub.Report.BuildReport()) << sub.Report.ErrorText;
+    for (const char* name : {"Head", "Row", "Foot"})
+        EXPECT_EQ(sub.Texts(0, name), alone.Texts(0, name)) << name;
+}
