@@ -43,6 +43,22 @@ struct TDbRows {
     }
 };
 
+// How much one read-only query may return: a cross join or a table of large texts would otherwise
+// grow to all the memory there is. Counted while the rows are read; passing either limit raises
+// EDbResultTooLarge and keeps nothing of the result.
+struct TDbResultLimit {
+    std::uint64_t MaxRows = UINT64_MAX;
+    std::uint64_t MaxBytes = UINT64_MAX; // cell text and numbers, as read
+
+    // Adds one row of that many bytes to the counts; throws EDbResultTooLarge past a limit.
+    void Count(std::uint64_t& rows, std::uint64_t& bytes, std::uint64_t rowBytes) const;
+};
+
+class EDbResultTooLarge : public EDbError {
+public:
+    using EDbError::EDbError;
+};
+
 class TDbBackend {
 public:
     virtual ~TDbBackend() = default;
@@ -54,8 +70,9 @@ public:
     // Runs one statement and returns all its rows.
     virtual TDbRows Query(std::string_view sql, const std::vector<Value>& params = {}) = 0;
     // Runs one statement that must only read: anything that would write, or more than one
-    // statement, raises EDbError and changes nothing.
-    virtual TDbRows QueryReadOnly(std::string_view sql) = 0;
+    // statement, raises EDbError and changes nothing. A result beyond the limit raises
+    // EDbResultTooLarge.
+    virtual TDbRows QueryReadOnly(std::string_view sql, const TDbResultLimit& limit = {}) = 0;
 
     // Transactions. BeginWrite takes the write lock at once where the database has one, so two
     // writers queue instead of failing half-way.

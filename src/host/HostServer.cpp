@@ -155,7 +155,7 @@ Value THostServer::Dispatch(std::int32_t dispId, const std::vector<TDispArg>& ar
 bool THostServer::DoOpenQuery(const AnsiString& sql, Value& result) {
     try {
         const std::string text = AdaptSelect(AnsiToDb(sql), FDb->Kind());
-        result = Value::RecordSet(RowsToDataSet(FDb->QueryReadOnly(text)));
+        result = Value::RecordSet(RowsToDataSet(FDb->QueryReadOnly(text, FQueryLimit)));
         return true;
     } catch (const std::exception& e) {
         result = ErrorList({e.what()});

@@ -31,6 +31,9 @@ public:
 
     void SetCallObserver(TCallObserver observer);
     void SetClock(TClock clock);
+    // What one OpenQuery may return (none by default; the command line sets one). A larger
+    // result gives False with the limit in the error list, and no rows.
+    void SetQueryLimit(const TDbResultLimit& limit) { FQueryLimit = limit; }
     TDbBackend& Database() { return *FDb; }
 
     // The database kind reported to the module: its dialect is what OpenQuery accepts.
@@ -53,6 +56,7 @@ private:
     std::recursive_mutex FMutex;
     TCallObserver FObserver;
     TClock FClock;
+    TDbResultLimit FQueryLimit;
 };
 
 // A result (UTF-8 cells) as an in-memory data set of CP936 texts, numbers as Integer/Float fields.

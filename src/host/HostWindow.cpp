@@ -4,11 +4,13 @@
 #include "HostServer.h"
 #include "coordisp/PrintAutomation.h"
 #include "platform/qt/HostMessageEvent.h"
+#include "platform/AtomicFile.h"
 #include "platform/MemDataSet.h"
 #include "platform/MessageService.h"
 #include "platform/qt/QtMessageService.h"
 
 #include <QAbstractButton>
+#include <QBuffer>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -24,6 +26,7 @@
 
 #include <dlfcn.h>
 #include <iostream>
+#include <stdexcept>
 
 // The control the module notifies: it receives 0x404 when the module's form closes.
 class THostWindow::TNotifyControl : public QWidget {
@@ -234,8 +237,16 @@ void THostWindow::TakeScreenshotAndFinish() {
     const QString file = QString::fromStdString(FOptions.ScreenshotFile);
     auto finish = [this, file] {
         FScreenshotTaken = true;
-        if (!this->grab().save(file, "PNG"))
-            std::cerr << "retailhost: cannot write " << file.toStdString() << "\n";
+        // Complete or absent: a full disk must not leave a truncated picture, and it fails the run.
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        try {
+            if (!this->grab().save(&buffer, "PNG")) throw std::runtime_error("无法生成PNG图片");
+            AtomicWriteFile(file.toStdString(), std::string_view(png.constData(), std::size_t(png.size())));
+        } catch (const std::exception& e) {
+            Messages().Error(Utf8ToAnsi("无法保存截图 " + file.toStdString() + "：" + e.what()));
+        }
         bool closing = false;
         for (const auto& form : FModuleForms)
             if (form) {

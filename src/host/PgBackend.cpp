@@ -98,11 +98,12 @@ public:
         return Fetch(Run(sql, params).get());
     }
 
-    TDbRows QueryReadOnly(std::string_view sql) override {
+    TDbRows QueryReadOnly(std::string_view sql, const TDbResultLimit& limit) override {
         const bool own = FDepth == 0;
         if (own) Run("START TRANSACTION READ ONLY", {});
         try {
-            TDbRows rows = Fetch(Run(sql, {}).get());
+            const bool unlimited = limit.MaxRows == UINT64_MAX && limit.MaxBytes == UINT64_MAX;
+            TDbRows rows = unlimited ? Fetch(Run(sql, {}).get()) : FetchLimited(sql, limit);
             if (own) Run("COMMIT", {});
             return rows;
         } catch (...) {
@@ -217,8 +218,13 @@ private:
 
     static TDbRows Fetch(PGresult* r) {
         TDbRows rows;
+        ReadColumns(r, rows);
+        AppendRows(r, rows);
+        return rows;
+    }
+
+    static void ReadColumns(PGresult* r, TDbRows& rows) {
         const int n = PQnfields(r);
-        const int count = PQntuples(r);
         rows.Columns.resize(n);
         for (int i = 0; i < n; ++i) {
             rows.Columns[i].Name = PQfname(r, i);
@@ -238,7 +244,12 @@ private:
                 rows.Columns[i].Type = TDbColumnType::Text;
             }
         }
-        rows.Cells.reserve(static_cast<std::size_t>(n) * count);
+    }
+
+    static void AppendRows(PGresult* r, TDbRows& rows) {
+        const int n = PQnfields(r);
+        const int count = PQntuples(r);
+        rows.Cells.reserve(rows.Cells.size() + static_cast<std::size_t>(n) * count);
         for (int row = 0; row < count; ++row) {
             for (int i = 0; i < n; ++i) {
                 if (PQgetisnull(r, row, i)) {
@@ -263,6 +274,52 @@ private:
                     rows.Cells.push_back(Value::String(std::string(text, PQgetlength(r, row, i))));
                 }
             }
+        }
+    }
+
+    // Reads the result one row at a time (libpq's single-row mode), so a result beyond the limit
+    // is refused before the client holds it; the statement is then cancelled on the server.
+    TDbRows FetchLimited(std::string_view sql, const TDbResultLimit& limit) {
+        const std::string text = NumberPlaceholders(sql);
+        if (!PQsendQueryParams(FConn, text.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0))
+            throw EDbError(Trimmed(PQerrorMessage(FConn)));
+        PQsetSingleRowMode(FConn);
+        TDbRows rows;
+        bool haveColumns = false;
+        std::uint64_t rowCount = 0, byteCount = 0;
+        std::unique_ptr<EDbError> failure;
+        while (PGresult* raw = PQgetResult(FConn)) {
+            TPgResult r(raw);
+            if (failure) continue; // drain what is left after a cancel
+            const ExecStatusType st = PQresultStatus(raw);
+            if (st != PGRES_SINGLE_TUPLE && st != PGRES_TUPLES_OK) {
+                const char* msg = PQresultErrorMessage(raw);
+                failure = std::make_unique<EDbError>(Trimmed(msg && *msg ? msg : PQerrorMessage(FConn)));
+                continue;
+            }
+            if (!haveColumns) ReadColumns(raw, rows), haveColumns = true;
+            try {
+                for (int row = 0; row < PQntuples(raw); ++row) {
+                    std::uint64_t rowBytes = 0;
+                    for (int i = 0; i < PQnfields(raw); ++i)
+                        rowBytes += 8 + static_cast<std::uint64_t>(PQgetlength(raw, row, i));
+                    limit.Count(rowCount, byteCount, rowBytes);
+                }
+            } catch (const EDbResultTooLarge& e) {
+                failure = std::make_unique<EDbResultTooLarge>(e.what());
+                if (PGcancel* cancel = PQgetCancel(FConn)) {
+                    char error[256];
+                    PQcancel(cancel, error, sizeof error);
+                    PQfreeCancel(cancel);
+                }
+                rows = TDbRows();
+                continue;
+            }
+            AppendRows(raw, rows);
+        }
+        if (failure) {
+            if (dynamic_cast<EDbResultTooLarge*>(failure.get())) throw EDbResultTooLarge(failure->what());
+            throw EDbError(failure->what());
         }
         return rows;
     }

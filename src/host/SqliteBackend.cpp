@@ -126,12 +126,12 @@ public:
         return Fetch(st);
     }
 
-    TDbRows QueryReadOnly(std::string_view sql) override {
+    TDbRows QueryReadOnly(std::string_view sql, const TDbResultLimit& limit) override {
         TSqliteStatement st(FDb, sql);
         if (!st.SingleStatement()) throw EDbError("only one statement may be run");
         if (!sqlite3_stmt_readonly(st.Get())) throw EDbError("the statement would change data");
         st.Bind({});
-        return Fetch(st);
+        return Fetch(st, limit);
     }
 
     // Nested write transactions become savepoints, so a posting can run inside a larger one.
@@ -186,7 +186,7 @@ public:
     }
 
 private:
-    TDbRows Fetch(TSqliteStatement& st) {
+    TDbRows Fetch(TSqliteStatement& st, const TDbResultLimit& limit = {}) {
         TDbRows rows;
         sqlite3_stmt* s = st.Get();
         const int n = sqlite3_column_count(s);
@@ -200,8 +200,11 @@ private:
         }
         // Expression columns have no declared type: the values decide (integer, then float).
         std::vector<int> seen(n, 0); // bit 1 integer, 2 float, 4 text
+        std::uint64_t rowCount = 0, byteCount = 0;
         while (st.Step()) {
+            std::uint64_t rowBytes = 0;
             for (int i = 0; i < n; ++i) {
+                rowBytes += 8;
                 switch (sqlite3_column_type(s, i)) {
                 case SQLITE_INTEGER:
                     rows.Cells.push_back(Value::Integer(sqlite3_column_int64(s, i)));
@@ -216,11 +219,14 @@ private:
                     break;
                 default: {
                     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
-                    rows.Cells.push_back(Value::String(std::string(text, sqlite3_column_bytes(s, i))));
+                    const int length = sqlite3_column_bytes(s, i);
+                    rows.Cells.push_back(Value::String(std::string(text, length)));
+                    rowBytes += static_cast<std::uint64_t>(length);
                     seen[i] |= 4;
                 }
                 }
             }
+            limit.Count(rowCount, byteCount, rowBytes);
         }
         for (int i = 0; i < n; ++i) {
             if (declared[i]) continue;

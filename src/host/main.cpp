@@ -13,6 +13,7 @@
 #include "HostServer.h"
 #include "HostWindow.h"
 #include "platform/MessageService.h"
+#include "platform/UnattendedErrors.h"
 #include "platform/qt/QtMessageService.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@
 #include <QTimer>
 
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <filesystem>
@@ -34,7 +36,7 @@ const char* const Usage =
     "                  [--screenshot FILE] [--screenshot-after MS]\n"
     "       retailhost [--db PATH | --pg CONNINFO] --sheet DJH --print-mode normal|template [--template NAME]\n"
     "                  (--export FORMAT:FILE [--option NAME=VALUE ...] | --print | --preview-screenshot FILE)\n"
-    "       retailhost call [--db PATH | --pg CONNINFO] OPERATION ARGS...\n"
+    "       retailhost call [--db PATH | --pg CONNINFO] [--max-rows N] [--max-bytes N] OPERATION ARGS...\n"
     "       retailhost init-demo [--db PATH | --pg CONNINFO] [--lines N] [--date YYYYMMDD]\n";
 
 // A whole decimal number within [low, high]; nothing else (no sign games, no trailing text).
@@ -75,7 +77,10 @@ int RunWindow(int argc, char** argv, TCoorDispRef server, THostWindowOptions opt
     TQtMessageService messages(&window);
     // An unattended run never waits for a person, in the host or in the module it loads.
     TLogMessageService logged("retailhost");
-    if (unattended) setenv(UnattendedEnvironment, "1", 1);
+    if (unattended) {
+        setenv(UnattendedEnvironment, "1", 1);
+        ResetUnattendedErrors(); // only this run's errors count
+    }
     SetMessageService(unattended ? static_cast<IMessageService*>(&logged) : &messages);
     window.show();
     if (unattended || !options.Sheet.empty())
@@ -84,7 +89,8 @@ int RunWindow(int argc, char** argv, TCoorDispRef server, THostWindowOptions opt
         QTimer::singleShot(120000, &app, [] { QCoreApplication::exit(3); });
     const int rc = app.exec();
     SetMessageService(nullptr);
-    return rc == 0 && logged.Errors() > 0 ? 1 : rc;
+    // The module logs its own boxes (its own copy of the service): its errors fail the run too.
+    return rc == 0 && (logged.Errors() > 0 || (unattended && AnyUnattendedErrorInProcess())) ? 1 : rc;
 }
 
 } // namespace
@@ -100,6 +106,9 @@ int main(int argc, char** argv) {
     std::vector<std::string> rest;
     TDemoOptions demo;
     THostWindowOptions window;
+    // A command-line query's result is held in memory whole before it is printed: bounded, so a
+    // cross join ends in a message instead of all the memory there is.
+    TDbResultLimit queryLimit{2'000'000, std::uint64_t(256) << 20};
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -121,6 +130,14 @@ int main(int argc, char** argv) {
             choice.Conninfo = args[++i];
         else if (command == "init-demo" && a == "--lines" && hasValue) {
             if (!numberOption("--lines", "a number of lines", 1, 1000000, demo.Lines)) return 2;
+        }
+        else if (command == "call" && rest.empty() && (a == "--max-rows" || a == "--max-bytes") && hasValue) {
+            const auto n = ParseNumber(args[++i], 1, INT64_MAX);
+            if (!n) {
+                std::cerr << "retailhost: " << a << " takes a positive number, not \"" << args[i] << "\"\n" << Usage;
+                return 2;
+            }
+            (a == "--max-rows" ? queryLimit.MaxRows : queryLimit.MaxBytes) = static_cast<std::uint64_t>(*n);
         }
         else if (command == "init-demo" && a == "--date" && hasValue)
             demo.Today = args[++i];
@@ -217,7 +234,10 @@ int main(int argc, char** argv) {
         const TDatabaseLock inUse(choice.Conninfo.empty() ? choice.SqlitePath : std::string(),
                                    TDatabaseLock::TMode::Shared);
         TCoorDispRef server = THostServer::Create(std::move(db));
-        if (command == "call") return RunCallCommand(*server, rest, std::cout, std::cerr);
+        if (command == "call") {
+            THostServer::Of(server).SetQueryLimit(queryLimit);
+            return RunCallCommand(*server, rest, std::cout, std::cerr);
+        }
         return RunWindow(argc, argv, std::move(server), window,
                          choice.Conninfo.empty() ? choice.SqlitePath : "PostgreSQL");
     } catch (const std::filesystem::filesystem_error& e) {

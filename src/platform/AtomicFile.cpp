@@ -14,12 +14,25 @@
 
 namespace {
 
+// The user reads these in the module's message box: the common causes in Chinese, the rare ones
+// with the system's own text after the Chinese opening.
 std::string Reason(int error) {
-    return std::strerror(error);
+    switch (error) {
+    case ENOSPC: return "磁盘空间不足";
+    case EDQUOT: return "超出磁盘配额";
+    case EROFS: return "磁盘是只读的";
+    case EACCES:
+    case EPERM: return "没有写入权限";
+    case ENOENT:
+    case ENOTDIR: return "文件夹不存在";
+    case EFBIG: return "文件太大";
+    case EIO: return "磁盘读写错误";
+    default: return std::strerror(error);
+    }
 }
 
 [[noreturn]] void Fail(const std::string& path, const std::string& what, int error) {
-    throw EFileWriteError("Cannot write file '" + path + "': " + what + ": " + Reason(error));
+    throw EFileWriteError("无法写入文件“" + path + "”：" + Reason(error) + "（" + what + "）");
 }
 
 // The file that a write should replace: the destination of a symbolic link, else the path itself.
@@ -122,9 +135,9 @@ void AtomicWriteFile(const std::string& path, std::string_view content) {
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temp = target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd < 0 && errno != EEXIST) Fail(target, "cannot create a temporary file", errno);
+        if (fd < 0 && errno != EEXIST) Fail(target, "创建临时文件", errno);
     }
-    if (fd < 0) Fail(target, "cannot create a temporary file", EEXIST);
+    if (fd < 0) Fail(target, "创建临时文件", EEXIST);
 
     auto abandon = [&](const char* what) {
         int error = errno;
@@ -132,19 +145,19 @@ void AtomicWriteFile(const std::string& path, std::string_view content) {
         ::unlink(temp.c_str());
         Fail(target, what, error);
     };
-    if (!WriteAll(fd, content)) abandon("write failed");
+    if (!WriteAll(fd, content)) abandon("写入");
     // open() applied the umask; an existing file's exact bits are restored here.
-    if (existing.st_mode != 0 && ::fchmod(fd, mode) != 0) abandon("cannot set permissions");
-    if (::fsync(fd) != 0) abandon("flush failed");
+    if (existing.st_mode != 0 && ::fchmod(fd, mode) != 0) abandon("设置权限");
+    if (::fsync(fd) != 0) abandon("写入磁盘");
     if (::close(fd) != 0) {
         int error = errno;
         ::unlink(temp.c_str());
-        Fail(target, "close failed", error);
+        Fail(target, "关闭文件", error);
     }
     if (::rename(temp.c_str(), target.c_str()) != 0) {
         int error = errno;
         ::unlink(temp.c_str());
-        Fail(target, "cannot replace the file", error);
+        Fail(target, "替换文件", error);
     }
     // Make the new directory entry durable; a failure here does not undo the completed write.
     int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

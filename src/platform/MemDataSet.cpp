@@ -14,6 +14,7 @@
 #include "Locale.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
@@ -29,6 +30,9 @@ struct TMemDataSet::Impl {
 
     // Structure and storage.
     std::vector<std::unique_ptr<TField>> Fields;
+    // Upper-cased field name -> position, so finding a field (and adding one, which checks the
+    // name is new) does not walk every field: a data file with 100,000 columns would be quadratic.
+    std::unordered_map<AnsiString, int> FieldPositions;
     std::vector<std::vector<Value>> Columns; // Columns[field][stored row]
     std::vector<unsigned char> Deleted;      // per stored row
     std::size_t RowCount = 0;                // stored rows, tombstones included
@@ -345,6 +349,7 @@ TField& TMemDataSet::AddField(const AnsiString& name, TFieldType type, int size)
     field->Size = size;
     field->FDataSet = this;
     field->FIndex = static_cast<int>(d.Fields.size());
+    d.FieldPositions.emplace(UpperCase(name), static_cast<int>(d.Fields.size()));
     d.Fields.push_back(std::move(field));
     d.Columns.emplace_back(d.RowCount); // tombstones only: no live record gets a value
     d.FilterStale = true;
@@ -363,9 +368,11 @@ TField& TMemDataSet::Fields(int index) const {
 }
 
 TField* TMemDataSet::FindField(std::string_view name) const {
-    for (const auto& f : FImpl->Fields)
-        if (SameText(f->FieldName, name)) return f.get();
-    return nullptr;
+    const auto& d = *FImpl;
+    const auto it = d.FieldPositions.find(UpperCase(name));
+    if (it == d.FieldPositions.end()) return nullptr;
+    TField* f = d.Fields[static_cast<std::size_t>(it->second)].get();
+    return SameText(f->FieldName, name) ? f : nullptr;
 }
 
 TField& TMemDataSet::FieldByName(std::string_view name) const {
@@ -379,6 +386,7 @@ void TMemDataSet::ClearFields() {
     d.CheckStructureChange("clearing the fields");
     d.DropRecords();
     d.Fields.clear();
+    d.FieldPositions.clear();
     d.Columns.clear();
     d.Indexes.clear();
     d.IndexName.clear();
@@ -540,6 +548,7 @@ void TMemDataSet::CopyFrom(const TMemDataSet& other) {
     d.CancelEdit();
     d.DropRecords();
     d.Fields.clear();
+    d.FieldPositions = s.FieldPositions;
     d.Columns.clear();
     for (const auto& src : s.Fields) {
         auto field = std::make_unique<TField>(*src);

@@ -1,8 +1,10 @@
 // The message service switch, the standard wrappers and the scripted service for tests and
 // headless runs. See MessageService.h.
 #include "MessageService.h"
+#include "UnattendedErrors.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -184,9 +186,20 @@ void TScriptedMessageService::Clear() {
 
 TMsgResult TLogMessageService::ShowMessage(const AnsiString& text, const AnsiString& caption, TMsgIcon icon,
                                            TMsgButtons buttons) {
-    if (icon == TMsgIcon::Error) ++FErrors;
+    if (icon == TMsgIcon::Error) {
+        ++FErrors;
+        setenv(UnattendedErrorsEnvironment, "1", 1);
+    }
     std::fprintf(stderr, "%s: %s: %s\n", FPrefix.c_str(), AnsiToUtf8(caption).c_str(), AnsiToUtf8(text).c_str());
     return DismissAnswer(buttons);
+}
+
+bool AnyUnattendedErrorInProcess() {
+    return std::getenv(UnattendedErrorsEnvironment) != nullptr;
+}
+
+void ResetUnattendedErrors() {
+    unsetenv(UnattendedErrorsEnvironment);
 }
 
 int TLogMessageService::ChoiceBox(const AnsiString& caption, const AnsiString& prompt,

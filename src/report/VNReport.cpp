@@ -176,6 +176,9 @@ void TVNReport::ReadPagesSection(TVNStream& s) {
 
     std::vector<AnsiString> missingClasses;
     ErrorText.clear();
+    // The writer always ends the section with the dictionary; a stream that stops before it
+    // (cut off between two records) is short of whatever followed.
+    bool ended = false;
     while (!s.AtEnd()) {
         std::uint8_t b = s.ReadByte();
         if (b == 255) {
@@ -184,13 +187,18 @@ void TVNReport::ReadPagesSection(TVNStream& s) {
         }
         if (b == 252) {
             Dictionary.ReadSection(s);
+            ended = true;
             continue;
         }
         if (b == 254) {
             Dictionary.ReadOldSection(s);
+            ended = true;
             continue;
         }
-        if (b == 253) break;
+        if (b == 253) {
+            ended = true;
+            break;
+        }
         if (b > 10) throw EFatalLoad{};
 
         // A view record.
@@ -248,6 +256,9 @@ void TVNReport::ReadPagesSection(TVNStream& s) {
             for (TVNView* v : Pages[i].Objects)
                 ConvertOldGeometry(*v);
         }
+    // What was read stays loaded (its records are whole), but the load is not reported as a
+    // success: saving it would silently drop the rest of the report.
+    if (!ended && ver >= 29) ShowLoadMessage(VNText(TVNText::TruncatedStream));
     if (!missingClasses.empty()) {
         AnsiString text = "Opened report contains the following non-plugged components:\r";
         for (const AnsiString& n : missingClasses)

@@ -128,6 +128,7 @@ const AnsiString& VNText(TVNText id) {
             "一般",
             "最大",
             "可搜索的文字层",
+            "报表文件不完整(在结尾之前中断)，只载入了其中已有的部分",
         };
         static_assert(sizeof(utf8) / sizeof(utf8[0]) == std::size_t(TVNText::Count));
         std::array<AnsiString, std::size_t(TVNText::Count)> t;

@@ -128,6 +128,7 @@ enum class TVNText {
     CompressNormal,    // "一般"
     CompressMax,       // "最大"
     SearchableText,    // "可搜索的文字层" (the PDF export's invisible text layer)
+    TruncatedStream, // a report stream that ends before its closing dictionary section
     Count
 };
 

@@ -1,6 +1,7 @@
 // vnreport dump FILE [--out FILE.json]: writes the text form of a report, template, dictionary or
 // hexadecimal template text, to standard output or to a file (written whole or not at all).
 #include "CommandRegistry.h"
+#include "EmptyFile.h"
 
 #include "report/VNJsonReport.h"
 
@@ -18,6 +19,7 @@ int RunDump(int argc, char** argv) {
         return 2;
     }
     std::string bytes;
+    if (ReportEmptyFile(in)) return 1;
     if (!ReadWholeFile(in, bytes)) {
         std::fprintf(stderr, "vnreport: cannot read %s\n", in.c_str());
         return 1;

@@ -46,7 +46,7 @@ int RunExport(int argc, char** argv) {
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
         auto next = [&]() -> std::string { return i + 1 < argc ? argv[++i] : std::string(); };
-        if (a == "--data" || a == "--var") {
+        if (TReportSources::Takes(a)) {
             if (!sources.ParseOption(argc, argv, i)) return Usage();
         } else if (a == "--format")
             format = next();

@@ -1,6 +1,7 @@
 // vnreport info FILE: prints what a report, template, dictionary, prepared report or hexadecimal
 // template text holds, one item per line, or the loader's message when it cannot be read.
 #include "CommandRegistry.h"
+#include "EmptyFile.h"
 
 #include "report/VNBandView.h"
 #include "report/VNEMFPages.h"
@@ -83,6 +84,7 @@ int RunInfo(int argc, char** argv) {
         return 2;
     }
     TVNStream s;
+    if (ReportEmptyFile(argv[1])) return 1;
     if (!s.LoadFromFile(argv[1])) {
         std::fprintf(stderr, "vnreport: cannot read %s\n", argv[1]);
         return 1;

@@ -166,7 +166,7 @@ int RunPrint(int argc, char** argv) {
             target = int(*v);
             return true;
         };
-        if (a == "--data" || a == "--var") {
+        if (TReportSources::Takes(a)) {
             if (!sources.ParseOption(argc, argv, i)) return Usage();
         } else if (a == "--printer")
             printer = next();

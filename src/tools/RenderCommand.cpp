@@ -34,8 +34,8 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: vnreport render REPORT.vnf [--data NAME=FILE.csv|sqlite:PATH:SELECT ...] "
-                         "[--var NAME=VALUE ...] --out DIR [--vnp FILE] [--max-pages N]\n");
+    std::fprintf(stderr, "usage: vnreport render REPORT.vnf " VN_DATA_OPTIONS_USAGE
+                         " --out DIR [--vnp FILE] [--max-pages N]\n");
     return 2;
 }
 
@@ -54,7 +54,7 @@ int RunRender(int argc, char** argv) {
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
         auto next = [&]() -> std::string { return i + 1 < argc ? argv[++i] : std::string(); };
-        if (a == "--data" || a == "--var") {
+        if (TReportSources::Takes(a)) {
             if (!sources.ParseOption(argc, argv, i)) return Usage();
         } else if (a == "--out")
             outDir = next();

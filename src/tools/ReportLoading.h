@@ -1,10 +1,9 @@
 // What the commands that build a report share: the "--data" and "--var" options, loading the
 // report file with its data sets and variables, and the canvas memos are measured with. Data
-// sets come from UTF-8 CSV files with a header row or from a SELECT on an SQLite file; a column
-// whose values are all whole numbers becomes an integer field, all numbers a float field,
-// anything else text.
+// sets come from CSV files with a header row or from a SELECT on an SQLite file (DataTables.h).
 #pragma once
 
+#include "DataTables.h"
 #include "report/VNReport.h"
 #include "report/expr/VNDataset.h"
 
@@ -21,14 +20,21 @@
 #include <utility>
 #include <vector>
 
-#define VN_DATA_OPTIONS_USAGE "[--data NAME=FILE.csv|sqlite:PATH:SELECT ...] [--var NAME=VALUE ...]"
+#define VN_DATA_OPTIONS_USAGE \
+    "[--data NAME=FILE.csv|sqlite:PATH:SELECT ...] [--var NAME=VALUE ...] [--max-rows N] [--max-bytes N]"
 
 struct TReportSources {
     std::vector<std::pair<std::string, std::string>> Data, Vars; // NAME, SOURCE / NAME, VALUE
+    TDataLimits Limits; // what one SQLite source may return
 
-    // Takes "--data NAME=SOURCE" or "--var NAME=VALUE" at argv[i], leaving i on its value; false
-    // when argv[i] is neither option or its value has no "NAME=".
+    // Takes "--data NAME=SOURCE", "--var NAME=VALUE", "--max-rows N" or "--max-bytes N" at
+    // argv[i], leaving i on its value; false when argv[i] is none of these options or its value
+    // has no "NAME=" (or is no positive number).
     bool ParseOption(int argc, char** argv, int& i);
+    // Whether the argument is one of the options ParseOption takes.
+    static bool Takes(const std::string& argument) {
+        return argument == "--data" || argument == "--var" || argument == "--max-rows" || argument == "--max-bytes";
+    }
 };
 
 // A report loaded from its file, with the data sets it was given (owned here, named as given)

@@ -1,6 +1,7 @@
 // vnreport resave IN OUT: loads a report (stream, ".vnf", hexadecimal text or template) and
 // writes it as a report stream of the current version.
 #include "CommandRegistry.h"
+#include "EmptyFile.h"
 
 #include "report/VNReportFiles.h"
 
@@ -16,6 +17,7 @@ int RunResave(int argc, char** argv) {
         return 2;
     }
     TVNStream s;
+    if (ReportEmptyFile(argv[1])) return 1;
     if (!s.LoadFromFile(argv[1])) {
         std::fprintf(stderr, "vnreport: cannot read %s\n", argv[1]);
         return 1;

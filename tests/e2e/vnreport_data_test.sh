@@ -23,6 +23,7 @@ csv() { printf "$2" > "$work/$1"; echo "$work/$1"; }
 expect 1 'columns 1 and 3 have the same name "Code"' "$(csv dup.csv 'Code,Name,Code\na,b,c\n')"
 expect 1 'columns 1 and 2 have the same name "qty"'  "$(csv case.csv 'Qty,qty\n1,2\n')"
 expect 1 'column 2 has no name'                      "$(csv empty.csv 'Code,,Name\na,b,c\n')"
+expect 1 'column 2 has no name'                      "$(csv blank.csv 'Code, \t ,Name\na,b,c\n')"
 expect 1 'line 3: a quoted field is never closed'    "$(csv quote.csv 'Code,Name\na,b\nc,"open\nd,e\n')"
 expect 1 'line 2 has 3 values, the header 2'         "$(csv ragged.csv 'Code,Name\na,b,c\n')"
 expect 1 'give sqlite:PATH:SELECT'                   "sqlite:$work/none.db:"
@@ -49,5 +50,14 @@ sleep 0.3; kill -INT $pid; wait $pid; rc=$?
 if command -v sqlite3 >/dev/null; then
   sqlite3 "$work/d.db" "create table t(a,b); insert into t values(1,2);"
   expect 1 'have the same name "a"' "sqlite:$work/d.db:select a, b as a from t"
+  # A SELECT's result is bounded; the message names the option that raises the limit.
+  sqlite3 "$work/d.db" "insert into t select a + 1, b from t; insert into t select a + 2, b from t;"
+  for limit in "--max-rows 3|more than 3 rows (--max-rows raises the limit)" \
+               "--max-bytes 40|more than 40 bytes (--max-bytes raises the limit)"; do
+    out=$("$vnreport" render "$report" --data "Goods=sqlite:$work/d.db:select a as Code, b as Name from t" \
+          ${limit%%|*} --out "$work/capped" 2>&1); rc=$?
+    [ $rc -eq 1 ] && grep -qF -- "${limit#*|}" <<<"$out" && [ -z "$(ls -A "$work/capped" 2>/dev/null)" ] \
+      || { echo "FAIL: ${limit%%|*}: exit $rc: $out"; fail=1; }
+  done
 fi
 exit $fail

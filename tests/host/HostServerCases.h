@@ -43,7 +43,9 @@ public:
     TDbRows Query(std::string_view sql, const std::vector<Value>& params) override {
         return FInner->Query(sql, params);
     }
-    TDbRows QueryReadOnly(std::string_view sql) override { return FInner->QueryReadOnly(sql); }
+    TDbRows QueryReadOnly(std::string_view sql, const TDbResultLimit& limit) override {
+        return FInner->QueryReadOnly(sql, limit);
+    }
     void BeginWrite() override { FInner->BeginWrite(); }
     void Commit() override { FInner->Commit(); }
     void Rollback() override { FInner->Rollback(); }
@@ -170,6 +172,8 @@ protected:
 };
 
 TYPED_TEST_SUITE_P(HostServerCases);
+
+#define REPEATED_TEXT "0123456789012345678901234567890123456789012345678901234567890123456789012345678901234567890123456789"
 
 TYPED_TEST_P(HostServerCases, SheetHeaderHasTheEightColumnsOfTheSheet) {
     Value r;
@@ -412,6 +416,39 @@ TYPED_TEST_P(HostServerCases, OpenQueryRefusesAnythingButOneSelect) {
     EXPECT_EQ(Count(this->Db(), "SELECT COUNT(*) FROM tbDlpdzb WHERE f_Jzbz = 1"), 1);
 }
 
+TYPED_TEST_P(HostServerCases, OpenQueryRefusesResultsBeyondItsLimit) {
+    // Four rows of a cross join of the two sheets, each with a text of about a hundred bytes.
+    const char* sql = "select a.f_Djh, b.f_Djh as g, '" REPEATED_TEXT "' as t from tbDlpdzb a, tbDlpdzb b";
+    struct {
+        TDbResultLimit Limit;
+        bool Ok;
+        const char* Mentions;
+    } cases[] = {
+        {{4, UINT64_MAX}, true, ""},
+        {{3, UINT64_MAX}, false, "超过 3 行的上限（可用 --max-rows 提高上限）"},
+        {{UINT64_MAX, 4 * 200}, true, ""},
+        {{UINT64_MAX, 250}, false, "超过 250 字节的上限（可用 --max-bytes 提高上限）"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Mentions);
+        THostServer::Of(this->FServer).SetQueryLimit(c.Limit);
+        Value r;
+        ASSERT_EQ(this->Server().OpenQuery(A(sql), r), c.Ok);
+        if (c.Ok) {
+            EXPECT_EQ(RecordSet(r)->RecordCount(), 4);
+            continue;
+        }
+        ExpectErrorList(r); // the message alone: no rows of a refused result
+        const std::string message = AnsiToUtf8(r.AsArray()[0].AsString());
+        EXPECT_NE(message.find(c.Mentions), std::string::npos) << message;
+    }
+    // The connection is usable afterwards (a cancelled statement leaves nothing open).
+    THostServer::Of(this->FServer).SetQueryLimit({});
+    Value r;
+    ASSERT_TRUE(this->Server().OpenQuery(A("select f_Djh from tbDlpdzb"), r));
+    EXPECT_EQ(RecordSet(r)->RecordCount(), 2);
+}
+
 TYPED_TEST_P(HostServerCases, ServiceCallsAnswerTheWorkingContext) {
     ICoorDisp& s = this->Server();
     EXPECT_EQ(s.GetDatabaseKind().AsString(), "SQLSERVER");
@@ -617,7 +654,7 @@ REGISTER_TYPED_TEST_SUITE_P(
     SheetLinesRefuseBadParameterTexts, PostingBooksTheDifferencesOnceAndRefusesASecondTime,
     PostingIsRefusedWithoutChangeForBadRequests, AFailureInTheMiddleOfPostingLeavesNoTrace,
     ConcurrentPostingsOfOneSheetSucceedExactlyOnce, OpenQueryRunsTheModulesSelectTexts,
-    OpenQueryRefusesAnythingButOneSelect, ServiceCallsAnswerTheWorkingContext, CallsThatCannotBeMadeThrow,
+    OpenQueryRefusesAnythingButOneSelect, OpenQueryRefusesResultsBeyondItsLimit, ServiceCallsAnswerTheWorkingContext, CallsThatCannotBeMadeThrow,
     DemoDataServesEveryContextItemAndItsSheets);
 
 } // namespace hostcases

@@ -1,6 +1,7 @@
 // Byte layout of the report stream: primitives, round trips, old versions, damaged input.
 #include "ReportFixture.h"
 
+#include "report/VNStrings.h"
 #include "report/VNViewFactory.h"
 
 #include <random>
@@ -246,6 +247,26 @@ TEST(ReportStream, VersionAndSignatureFailures) {
     EXPECT_EQ(messages.Texts(), expected);
     for (auto& m : messages.Service.Shown())
         EXPECT_EQ(m.Caption, CP936("错误"));
+}
+
+TEST(ReportStream, AStreamCutBeforeItsEndKeepsWhatItHoldsAndSaysItIsCut) {
+    TMessageRecorder messages;
+    TVNReport r;
+    BuildSampleReport(r);
+    const std::string bytes = SaveBytes(r);
+    // Cut between two whole records: right before the closing dictionary section.
+    TVNStream cut(bytes.substr(0, DictionaryMarkerAt(r, bytes)));
+    TVNReport back;
+    EXPECT_FALSE(back.LoadReportStream(cut));
+    EXPECT_EQ(back.LoadMessage, VNText(TVNText::TruncatedStream));
+    EXPECT_EQ(messages.Texts(), std::vector<AnsiString>{VNText(TVNText::TruncatedStream)});
+    ASSERT_EQ(back.Pages.Count(), 2);
+    EXPECT_EQ(back.Pages[0].Objects.size(), 6u);
+    EXPECT_NE(back.FindObject("Memo1"), nullptr);
+    // Ending the pages with the stop byte instead of the dictionary is a whole stream.
+    TVNStream stopped(bytes.substr(0, DictionaryMarkerAt(r, bytes)) + "\xFD");
+    TVNReport whole;
+    EXPECT_TRUE(whole.LoadReportStream(stopped));
 }
 
 TEST(ReportStream, EveryPrefixAndRandomDamageLoadsOrFailsCleanly) {
