@@ -2,7 +2,8 @@
 # Sets up what is missing, builds everything and runs every test.
 #   ./test.sh             release-with-debug-info build in build/
 #   ./test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
-# The plain run also builds and tests the configuration without Qt in build-noqt/.
+# The plain run also builds and tests the configuration without Qt in build-noqt/, and gives each
+# fuzz target a short run in build-fuzz/ (clang).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -30,4 +31,9 @@ if [ "$build" = build ]; then
   cmake -S . -B build-noqt -G Ninja -DGUSVAK_WITH_QT=OFF -DGUSVAK_BENCH=OFF >/dev/null
   cmake --build build-noqt
   ctest --test-dir build-noqt --output-on-failure
+
+  # Every fuzz target builds (clang) and runs a few seconds from its seeds without a finding.
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DGUSVAK_FUZZ=ON -DGUSVAK_BENCH=OFF >/dev/null
+  cmake --build build-fuzz --target fuzzers
+  ctest --test-dir build-fuzz -L fuzz --output-on-failure
 fi

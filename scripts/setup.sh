@@ -22,6 +22,8 @@ PACKAGES=(
   nlohmann-json3-dev
   # Printing: a private CUPS scheduler with a PDF-writing queue and the cups-pdf printer.
   cups printer-driver-cups-pdf cups-ipp-utils cups-bsd libcups2-dev
+  # Fuzz targets: clang with libFuzzer and the sanitizer runtimes.
+  clang libclang-rt-dev
 )
 
 missing=()

@@ -38,7 +38,7 @@ enum : std::uint16_t {
     META_STRETCHDIB = 0x0F43,
 };
 
-constexpr std::size_t PlaceableSize = 22, HeaderSize = 18;
+constexpr std::size_t PlaceableSize = 22;
 
 int Clamp16(int v) {
     return std::clamp(v, -32768, 32767);

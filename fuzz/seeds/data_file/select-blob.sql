@@ -1,0 +1,1 @@
+select note, length(note), hex(note) from t

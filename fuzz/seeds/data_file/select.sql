@@ -1,0 +1,1 @@
+select code as Code, name, qty * price as amount from t order by 1
