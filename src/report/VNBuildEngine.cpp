@@ -217,6 +217,10 @@ void TVNBuildEngine::RunPasses() {
 void TVNBuildEngine::RunOnePass() {
     FContext.RunVariables.Clear();
     FPageBuilds.clear();
+    // The cross-tab cells' merge state of an earlier pass points into pages built again now.
+    TVNVariables& masterVars = FMaster->Variables;
+    for (int i = masterVars.Count(); i-- > 0;)
+        if (masterVars.Name(i).rfind(VNCrossMergePrefix, 0) == 0) masterVars.Delete(i);
     for (int p = 0; p < FReport.Pages.Count(); ++p) {
         auto bp = std::make_unique<TVNPageBuild>();
         bp->Page = &FReport.Pages[p];

@@ -48,6 +48,10 @@ struct TVNRecordedAction {
     int LineNo = 1, LineThrough = 1, RowCounter = 0;
 };
 
+// Names of the cross-tab cells' merge state among the master report's variables start so: the
+// cross-tab printer keeps it there per built page, each pass starts without it.
+inline constexpr char VNCrossMergePrefix[] = "_VN_";
+
 struct TVNPageBuild;
 
 // A subreport page printing inside a band of another page, and whether all of it is printed.

@@ -17,6 +17,7 @@
 #include "platform/ScopedValue.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -91,6 +92,7 @@ private:
                     TScopedValue slice(P.PrintingSlices, true);
                     WriteCells(Data);
                     E.AddAggregateRow(Data);
+                    if (columns == 0 && ds->OnAfterFirst) ds->OnAfterFirst(ds);
                     if (rowBand) E.AddCrossColumnRow(Band, P.CrossColumn);
                 }
                 X += Data->Width;
@@ -155,8 +157,58 @@ private:
         TScopedValue keepX(P.CurX, P.LeftMarginPx + X);
         for (TVNView* v : Band->Objects) {
             if (E.Stopped()) break;
-            if (v->OwnerBand == cross) E.WriteView(v, cross, Band->Y);
+            if (v->OwnerBand != cross) continue;
+            auto* memo = dynamic_cast<TVNMemoView*>(v);
+            if (!memo || !(memo->Flags & (flSuppress | flMergeRepeated))) {
+                E.WriteView(v, cross, Band->Y);
+                continue;
+            }
+            const AnsiString stem = MergeStem(*memo, cross);
+            RestoreMergeState(*memo, stem);
+            E.WriteView(v, cross, Band->Y);
+            SaveMergeState(*memo, stem);
         }
+    }
+
+    // A cell compares itself with the cell written last before it on the same built page - for
+    // the cross data cells, in the same column - so that repeated values are suppressed and
+    // merged down the rows of every page the cross-tab continues on, each merge staying in its
+    // own page's record stream. The state is kept per built page (and column) among the master
+    // report's variables.
+    AnsiString MergeStem(const TVNMemoView& memo, const TVNBand* cross) const {
+        AnsiString stem = VNCrossMergePrefix + memo.Name + "_" + std::to_string(E.PageNo() + 1);
+        if (cross == Data) stem += "_" + std::to_string(P.CrossColumn);
+        return stem;
+    }
+
+    TVNStream* PageStream() {
+        const int page = E.PageNo();
+        return page >= 0 && page < E.BuiltPages().Count() ? E.BuiltPages().Page(page).PageStream.get() : nullptr;
+    }
+
+    void RestoreMergeState(TVNMemoView& memo, const AnsiString& stem) {
+        TVNVariables& vars = E.MasterReport().Variables;
+        const Value* last = vars.Find(stem + "_LastValue");
+        memo.LastValue = last ? last->AsString() : AnsiString();
+        memo.MergeStream = nullptr;
+        const Value* position = vars.Find(stem + "_LastPosition");
+        unsigned long long at = 0, length = 0;
+        long long top = 0;
+        if (position && std::sscanf(position->AsString().c_str(), "%llu;%llu;%lld", &at, &length, &top) == 3) {
+            memo.MergeStream = PageStream();
+            memo.MergePosition = std::size_t(at);
+            memo.MergeLength = std::size_t(length);
+            memo.MergeTop = std::int32_t(top);
+        }
+    }
+
+    void SaveMergeState(const TVNMemoView& memo, const AnsiString& stem) {
+        TVNVariables& vars = E.MasterReport().Variables;
+        vars.SetVariable(stem + "_LastValue", Value(memo.LastValue));
+        if (memo.MergeStream && memo.MergeStream == PageStream())
+            vars.SetVariable(stem + "_LastPosition", Value(std::to_string(memo.MergePosition) + ";" +
+                                                           std::to_string(memo.MergeLength) + ";" +
+                                                           std::to_string(memo.MergeTop)));
     }
 
     TVNBuildEngine& E;

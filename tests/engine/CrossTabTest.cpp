@@ -1,10 +1,11 @@
-// Cross-tabs and subreports on built pages: slices placed across, continuing on the next page
-// with the row headers repeated, totals per row, per column and in the corner, the master
-// footer's virtual columns, and subreports printed side by side across a break of the outer page.
+// Cross-tabs on built pages: slices placed across, continuing on the next page with the row
+// headers repeated, totals per row, per column and in the corner, the master footer's virtual
+// columns, stretched rows, repeated values per page and column, the after-first notification.
 #include "EngineFixture.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -97,77 +98,6 @@ TEST(CrossTab, MasterFooterWithoutCrossDataTakesTheWidestRow) {
               (TPlaced{{157, "63"}, {257, "66"}, {357, "69"}, {457, "72"}, {557, "75"}}));
 }
 
-TEST(SubReport, SideBySideAcrossAnOuterPageBreak) {
-    TEngineFixture f(TEngineFixture::Rows(60));
-    AddBand(*f.Page, "Outer", bkMasterData, 100, 30)->FormatText = "1";
-    AddBand(*f.Page, "Sum", bkSummary, 140, 20);
-    AddMemo(*f.Page, "End", 57, 140, 100, 20, {"End"});
-    for (auto [name, left, page] : {std::tuple{"SubA", 57, 1}, std::tuple{"SubB", 400, 2}}) {
-        auto* sub = new TVNSubReportView;
-        sub->Name = name;
-        sub->PlaceAt(left, 100, 300, 30);
-        sub->SubPage = page;
-        f.Page->Add(sub);
-    }
-    TVNPage& a = f.AddPage();
-    AddBand(a, "ARows", bkMasterData, 0, 20)->FormatText = "Lines";
-    AddMemo(a, "A", 0, 0, 200, 20, {"[name]"});
-    TVNPage& b = f.AddPage();
-    AddBand(b, "BRows", bkMasterData, 0, 20)->FormatText = "10";
-    AddMemo(b, "B", 0, 0, 100, 20, {"[Line#]"});
-    ASSERT_TRUE(f.Report.BuildReport()) << f.Report.ErrorText;
-    ASSERT_EQ(f.PageCount(), 2);
-    // 48 rows of 20 fit from 76 to the bottom 1047; the rest continue at the top of page 2.
-    std::vector<AnsiString> all;
-    for (int page : {0, 1}) {
-        for (auto& w : f.Views(page))
-            if (w.Name == "A") {
-                EXPECT_EQ(w.Left, 57);
-                EXPECT_EQ(w.Top, 76 + 20 * int(page == 0 ? all.size() : all.size() - 48));
-                all.push_back(w.Text);
-            }
-        if (page == 0) {
-            EXPECT_EQ(all.size(), 48u);
-        }
-    }
-    ASSERT_EQ(all.size(), 60u);
-    for (int i = 0; i < 60; ++i)
-        EXPECT_EQ(all[std::size_t(i)], "r" + std::to_string(i + 1));
-    std::vector<TWritten> b0;
-    for (auto& w : f.Views(0))
-        if (w.Name == "B") b0.push_back(w);
-    ASSERT_EQ(b0.size(), 10u);
-    EXPECT_EQ(b0[9].Text, "10");
-    EXPECT_EQ(b0[9].Left, 400);
-    EXPECT_EQ(b0[9].Top, 76 + 9 * 20);
-    // The outer band ends below the longer subreport.
-    std::vector<TWritten> end;
-    for (auto& w : f.Views(1))
-        if (w.Name == "End") end.push_back(w);
-    ASSERT_EQ(end.size(), 1u);
-    EXPECT_EQ(end[0].Top, 76 + 12 * 20);
-}
-
-TEST(SubReport, GroupFootersShowTheirOwnGroup) {
-    // A group footer prints with the last record of the group that ended, in a subreport too.
-    TEngineFixture f({{"a", "r1", 1}, {"a", "r2", 2}, {"b", "r3", 3}});
-    AddBand(*f.Page, "Outer", bkMasterData, 100, 30)->FormatText = "1";
-    auto* sub = new TVNSubReportView;
-    sub->Name = "Sub";
-    sub->PlaceAt(57, 100, 300, 30);
-    sub->SubPage = 1;
-    f.Page->Add(sub);
-    TVNPage& p = f.AddPage();
-    AddBand(p, "Group", bkGroupHeader, 0, 20)->FormatText = "[grp]";
-    AddBand(p, "Rows", bkMasterData, 30, 20)->FormatText = "Lines";
-    AddMemo(p, "Row", 0, 30, 100, 20, {"[name]"});
-    AddBand(p, "GroupFoot", bkGroupFooter, 60, 20);
-    AddMemo(p, "Foot", 0, 60, 100, 20, {"[grp]:[COUNT(Rows)]"});
-    ASSERT_TRUE(f.Report.BuildReport()) << f.Report.ErrorText;
-    EXPECT_EQ(f.Texts(0, "Row"), (std::vector<AnsiString>{"r1", "r2", "r3"}));
-    EXPECT_EQ(f.Texts(0, "Foot"), (std::vector<AnsiString>{"a:2", "b:1"}));
-}
-
 TEST(CrossTab, StretchedRowTakesItsTallestCell) {
     // Only the third column's text wraps onto three lines: the whole row grows to hold it.
     TCrossFixture f("4");
@@ -184,4 +114,65 @@ TEST(CrossTab, StretchedRowTakesItsTallestCell) {
     ASSERT_EQ(tops.size(), 3u);
     EXPECT_GT(tops[1] - tops[0], 20);
     EXPECT_EQ(f.Texts(0, "Cell")[0], "1") << "cells are evaluated for their own column when written";
+}
+
+TEST(CrossTab, RepeatedValuesAreSuppressedAndMergedDownEveryPage) {
+    // The row header (repeated on the continuation page) and every cell hold one text in all
+    // rows. Each page compares its own cells: the row header shows on the first row of both
+    // pages, and data cells compare with the cell above them in their column, not beside them.
+    for (auto [merge, doublePass] : {std::pair{false, false}, std::pair{true, false}, std::pair{true, true}}) {
+        SCOPED_TRACE(testing::Message() << "merge " << merge << ", double pass " << doublePass);
+        TCrossFixture f("8");
+        f.Report.OnPrintColumn = nullptr;
+        f.Report.DoublePass = doublePass;
+        for (const char* name : {"RowHead", "Cell"}) {
+            auto* m = static_cast<TVNMemoView*>(f.Page->FindObject(name));
+            m->Memo = {"X"};
+            m->SetFlag(flSuppress, true);
+            m->SetFlag(flMergeRepeated, merge);
+        }
+        ASSERT_TRUE(f.Report.BuildReport()) << f.Report.ErrorText;
+        ASSERT_EQ(f.PageCount(), 2);
+        for (int page : {0, 1}) {
+            SCOPED_TRACE(page);
+            const std::size_t columns = page == 0 ? 5 : 3; // 100 wide from 157: five fit before 737
+            std::vector<TWritten> heads, cells;
+            for (auto& w : f.Views(page))
+                (w.Name == "RowHead" ? heads : cells).push_back(w);
+            cells.erase(std::remove_if(cells.begin(), cells.end(), [](auto& w) { return w.Name != "Cell"; }),
+                        cells.end());
+            if (merge) {
+                // One cell three rows high (96 to 156) per column and one row header per page.
+                ASSERT_EQ(heads.size(), 1u);
+                EXPECT_EQ(heads[0].Height, 60);
+                ASSERT_EQ(cells.size(), columns);
+                for (std::size_t c = 0; c < columns; ++c) {
+                    EXPECT_EQ(cells[c].Left, 157 + 100 * int(c));
+                    EXPECT_EQ(cells[c].Top, 96);
+                    EXPECT_EQ(cells[c].Height, 60);
+                    EXPECT_EQ(cells[c].Text, "X");
+                }
+            } else {
+                ASSERT_EQ(heads.size(), 3u);
+                EXPECT_EQ(heads[0].Text, "X");
+                EXPECT_EQ(heads[1].Text + heads[2].Text, "");
+                ASSERT_EQ(cells.size(), 3 * columns);
+                for (std::size_t i = 0; i < cells.size(); ++i)
+                    EXPECT_EQ(cells[i].Text, i < columns ? "X" : "") << i;
+            }
+        }
+    }
+}
+
+TEST(CrossTab, AfterFirstNotificationOncePerRow) {
+    // A column data set of its own: the notification comes after each row's first column, for
+    // the captions row, the three goods rows and the totals row.
+    TCrossFixture f("Months");
+    TVNUserDataset months(&f.Form, "Months");
+    months.RangeEnd = reCount;
+    months.RangeEndCount = 3;
+    std::vector<int> seenAt;
+    months.OnAfterFirst = [&seenAt](TVNDataset* ds) { seenAt.push_back(ds->RecordNo); };
+    ASSERT_TRUE(f.Report.BuildReport()) << f.Report.ErrorText;
+    EXPECT_EQ(seenAt, (std::vector<int>(5, 0)));
 }

@@ -1,6 +1,6 @@
-// Subreports that share what a plain report has to itself: two subreports walking one data set,
-// a subreport inside a subreport breaking across outer pages, and the row counters a subreport's
-// group headers, rows and footers print.
+// Subreports on built pages: side by side across a break of the outer page, group footers with
+// their own group, two subreports walking one data set, a subreport inside a subreport breaking
+// across outer pages, and the row counters a subreport's group headers, rows and footers print.
 #include "EngineFixture.h"
 
 #include <gtest/gtest.h>
@@ -19,12 +19,40 @@ TVNSubReportView* AddSubReport(TVNPage& page, const AnsiString& name, int left, 
 // One outer row holding the given subreports: the band the subreports print in.
 void AddOuterRow(TEngineFixture& f) { AddBand(*f.Page, "Outer", bkMasterData, 100, 30)->FormatText = "1"; }
 
+// The outer row with two subreports side by side: "SubA" printing page 1 at 57, "SubB" page 2
+// at 400.
+void AddSideBySide(TEngineFixture& f) {
+    AddOuterRow(f);
+    AddSubReport(*f.Page, "SubA", 57, 100, 1);
+    AddSubReport(*f.Page, "SubB", 400, 100, 2);
+}
+
+// A page of rows over a data source, each row one memo of the given text at the row's left.
+TVNPage& AddRowsPage(TEngineFixture& f, const AnsiString& memo, const AnsiString& source, int height,
+                     const AnsiString& text) {
+    TVNPage& p = f.AddPage();
+    AddBand(p, memo + "Rows", bkMasterData, 0, height)->FormatText = source;
+    AddMemo(p, memo, 0, 0, 200, height, {text});
+    return p;
+}
+
 // The texts of the named views over all pages, in page order.
 std::vector<AnsiString> AllOf(TEngineFixture& f, const AnsiString& name) {
     std::vector<AnsiString> out;
     for (auto& [page, text] : f.AllTexts(name))
         out.push_back(text);
     return out;
+}
+
+// Rows of the data set "Lines" grouped by "grp": a group header, the rows and a group footer,
+// each with one memo of the given text.
+void AddGroupedRows(TVNPage& p, const AnsiString& head, const AnsiString& row, const AnsiString& foot) {
+    AddBand(p, "Group", bkGroupHeader, 0, 20)->FormatText = "[grp]";
+    AddMemo(p, "Head", 0, 0, 200, 20, {head});
+    AddBand(p, "Rows", bkMasterData, 30, 20)->FormatText = "Lines";
+    AddMemo(p, "Row", 0, 30, 200, 20, {row});
+    AddBand(p, "GroupFoot", bkGroupFooter, 60, 20);
+    AddMemo(p, "Foot", 0, 60, 200, 20, {foot});
 }
 
 std::vector<AnsiString> Names(int from, int to) {
@@ -36,18 +64,62 @@ std::vector<AnsiString> Names(int from, int to) {
 
 } // namespace
 
+TEST(SubReport, SideBySideAcrossAnOuterPageBreak) {
+    TEngineFixture f(TEngineFixture::Rows(60));
+    AddSideBySide(f);
+    AddBand(*f.Page, "Sum", bkSummary, 140, 20);
+    AddMemo(*f.Page, "End", 57, 140, 100, 20, {"End"});
+    AddRowsPage(f, "A", "Lines", 20, "[name]");
+    AddRowsPage(f, "B", "10", 20, "[Line#]");
+    ASSERT_TRUE(f.Report.BuildReport()) << f.Report.ErrorText;
+    ASSERT_EQ(f.PageCount(), 2);
+    // 48 rows of 20 fit from 76 to the bottom 1047; the rest continue at the top of page 2.
+    std::vector<AnsiString> all;
+    for (int page : {0, 1}) {
+        for (auto& w : f.Views(page))
+            if (w.Name == "A") {
+                EXPECT_EQ(w.Left, 57);
+                EXPECT_EQ(w.Top, 76 + 20 * int(page == 0 ? all.size() : all.size() - 48));
+                all.push_back(w.Text);
+            }
+        if (page == 0) {
+            EXPECT_EQ(all.size(), 48u);
+        }
+    }
+    EXPECT_EQ(all, Names(1, 60));
+    std::vector<TWritten> b0;
+    for (auto& w : f.Views(0))
+        if (w.Name == "B") b0.push_back(w);
+    ASSERT_EQ(b0.size(), 10u);
+    EXPECT_EQ(b0[9].Text, "10");
+    EXPECT_EQ(b0[9].Left, 400);
+    EXPECT_EQ(b0[9].Top, 76 + 9 * 20);
+    // The outer band ends below the longer subreport.
+    std::vector<TWritten> end;
+    for (auto& w : f.Views(1))
+        if (w.Name == "End") end.push_back(w);
+    ASSERT_EQ(end.size(), 1u);
+    EXPECT_EQ(end[0].Top, 76 + 12 * 20);
+}
+
+TEST(SubReport, GroupFootersShowTheirOwnGroup) {
+    // A group footer prints with the last record of the group that ended, in a subreport too.
+    TEngineFixture f({{"a", "r1", 1}, {"a", "r2", 2}, {"b", "r3", 3}});
+    AddOuterRow(f);
+    AddSubReport(*f.Page, "Sub", 57, 100, 1);
+    AddGroupedRows(f.AddPage(), "[grp]", "[name]", "[grp]:[COUNT(Rows)]");
+    ASSERT_TRUE(f.Report.BuildReport()) << f.Report.ErrorText;
+    EXPECT_EQ(f.Texts(0, "Row"), (std::vector<AnsiString>{"r1", "r2", "r3"}));
+    EXPECT_EQ(f.Texts(0, "Foot"), (std::vector<AnsiString>{"a:2", "b:1"}));
+}
+
 TEST(SubReport, TwoSubreportsOverOneDataSetKeepTheirOwnPlace) {
     // Rows 20 and 30 high: the first subreport fits 48 rows on a page, the second 32, so after
     // the break each must go on from its own record of the shared table.
     TEngineFixture f(TEngineFixture::Rows(60));
-    AddOuterRow(f);
-    AddSubReport(*f.Page, "SubA", 57, 100, 1);
-    AddSubReport(*f.Page, "SubB", 400, 100, 2);
-    for (auto [name, height] : {std::pair{"A", 20}, std::pair{"B", 30}}) {
-        TVNPage& p = f.AddPage();
-        AddBand(p, name + AnsiString("Rows"), bkMasterData, 0, height)->FormatText = "Lines";
-        AddMemo(p, name, 0, 0, 200, height, {"[name]"});
-    }
+    AddSideBySide(f);
+    AddRowsPage(f, "A", "Lines", 20, "[name]");
+    AddRowsPage(f, "B", "Lines", 30, "[name]");
     ASSERT_TRUE(f.Report.BuildReport()) << f.Report.ErrorText;
     ASSERT_EQ(f.PageCount(), 2);
     EXPECT_EQ(AllOf(f, "A"), Names(1, 60));
@@ -72,12 +144,8 @@ TEST(SubReport, NestedSubreportGoesOnAfterTheOuterBreak) {
     AddSubReport(mid, "SubLines", 0, 0, 2);
     AddBand(mid, "MidFoot", bkMasterFooter, 40, 20);
     AddMemo(mid, "End", 0, 40, 100, 20, {"End"});
-    TVNPage& lines = f.AddPage();
-    AddBand(lines, "LineRows", bkMasterData, 0, 20)->FormatText = "Lines";
-    AddMemo(lines, "Line", 0, 0, 200, 20, {"[name]"});
-    TVNPage& shortPage = f.AddPage();
-    AddBand(shortPage, "ShortRows", bkMasterData, 0, 20)->FormatText = "5";
-    AddMemo(shortPage, "Short", 0, 0, 100, 20, {"S[Line#]"});
+    AddRowsPage(f, "Line", "Lines", 20, "[name]");
+    AddRowsPage(f, "Short", "5", 20, "S[Line#]");
     ASSERT_TRUE(f.Report.BuildReport()) << f.Report.ErrorText;
     ASSERT_EQ(f.PageCount(), 3);
     std::vector<AnsiString> expected = Names(1, 60);
@@ -109,12 +177,7 @@ TEST(SubReport, CountersMatchThePageBuiltOnItsOwn) {
     const std::vector<std::tuple<AnsiString, AnsiString, int>> rows = {
         {"a", "r1", 1}, {"a", "r2", 2}, {"b", "r3", 3}, {"b", "r4", 4}, {"b", "r5", 5}, {"c", "r6", 6}};
     auto addGroups = [](TVNPage& p) {
-        AddBand(p, "Group", bkGroupHeader, 0, 20)->FormatText = "[grp]";
-        AddMemo(p, "Head", 0, 0, 200, 20, {"[grp] [Line#]"});
-        AddBand(p, "Rows", bkMasterData, 30, 20)->FormatText = "Lines";
-        AddMemo(p, "Row", 0, 30, 200, 20, {"[name] [Line#] [LineThough#] [Current#]"});
-        AddBand(p, "GroupFoot", bkGroupFooter, 60, 20);
-        AddMemo(p, "Foot", 0, 60, 200, 20, {"[grp] [COUNT(Rows)]"});
+        AddGroupedRows(p, "[grp] [Line#]", "[name] [Line#] [LineThough#] [Current#]", "[grp] [COUNT(Rows)]");
     };
     TEngineFixture alone(rows);
     addGroups(*alone.Page);

@@ -36,6 +36,8 @@ public:
     TVNRangeEnd RangeEnd = reLast;
     std::int32_t RangeEndCount = 0;
     TNotifyEvent OnFirst, OnNext, OnPrior;
+    // As a cross-tab's column data set: called once per row after its first column is printed.
+    TNotifyEvent OnAfterFirst;
     TCheckEOFEvent OnCheckEOF;
     std::int32_t RecordNo = 0;
 
