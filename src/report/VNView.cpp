@@ -503,6 +503,10 @@ void TVNView::MakeUniqueName() {
                     names.insert(UpperCase(s));
             }
     }
+    std::vector<AnsiString> taken;
+    CollectTakenNames(taken);
+    for (auto& s : taken)
+        names.insert(UpperCase(s));
     for (int i = 1; i <= 10000; ++i) {
         AnsiString candidate = BaseName + IntToStr(i);
         if (!names.count(UpperCase(candidate))) {

@@ -149,6 +149,8 @@ public:
     virtual void LoadFieldData(TField* field);
     virtual void NotifyViewWritten(TVNView* written) { (void)written; }
     virtual void CollectNames(std::vector<AnsiString>& names) { (void)names; }
+    // Names this view may not take besides those of the report's views (MakeUniqueName).
+    virtual void CollectTakenNames(std::vector<AnsiString>& names) { (void)names; }
     virtual void NotifyBuildStart() {}
     virtual void ScaleForPaint();
     virtual void UnscaleAfterPaint();
@@ -218,3 +220,6 @@ protected:
 // Moves a view read from a stream of the old coordinate units into report pixels: each edge is
 // converted on its own, so neighbouring views keep sharing their edges.
 void ConvertOldGeometry(TVNView& v);
+
+// The font the designer writes a view's own caption in (subreports, empty pictures, controls).
+TFontSpec DesignCaptionFont();

@@ -3,6 +3,7 @@
 
 #include "VNAddInViews.h"
 #include "VNBandView.h"
+#include "VNControl.h"
 #include "VNGridView.h"
 #include "VNReport.h"
 #include "VNStandardViews.h"
@@ -14,6 +15,8 @@ static std::vector<TVNAddInObjectInfo>& AddIns() {
     static std::vector<TVNAddInObjectInfo> list = [] {
         std::vector<TVNAddInObjectInfo> l = BuiltInAddInViews();
         l.push_back(GridViewAddIn());
+        for (TVNAddInObjectInfo& c : DialogControlAddIns())
+            l.push_back(std::move(c));
         return l;
     }();
     return list;

@@ -22,14 +22,6 @@ int RoundPx(double v) {
     return ClampToInt(std::int64_t(std::llround(v)));
 }
 
-TFontSpec DesignCaptionFont() {
-    TFontSpec f;
-    f.Name = CP936("宋体");
-    f.Size = 9;
-    f.Charset = GB2312_CHARSET;
-    return f;
-}
-
 // The designer's mark of an empty picture ("VN_EMPTY"): a small framed landscape, 16 x 16,
 // drawn once into a bitmap.
 const TPicture& EmptyPictureMark() {
@@ -54,6 +46,14 @@ const TPicture& EmptyPictureMark() {
 }
 
 } // namespace
+
+TFontSpec DesignCaptionFont() {
+    TFontSpec f;
+    f.Name = CP936("宋体");
+    f.Size = 9;
+    f.Charset = GB2312_CHARSET;
+    return f;
+}
 
 // ---- picture ------------------------------------------------------------------------------------
 

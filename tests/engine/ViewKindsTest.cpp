@@ -4,6 +4,7 @@
 #include "EngineFixture.h"
 
 #include "report/VNAddInViews.h"
+#include "report/VNControl.h"
 #include "report/VNEngine.h"
 #include "report/VNMemoPaint.h"
 #include "report/VNViewFactory.h"
@@ -78,8 +79,12 @@ std::vector<std::unique_ptr<TVNView>> EveryKind() {
     money->Decimals = 3;
     money->ShowTitles = 1;
     list.push_back(std::move(money));
-    for (auto& v : list)
+    list.push_back(std::make_unique<TVNControl>());
+    list.push_back(std::make_unique<TVNNonVisualControl>());
+    for (auto& v : list) {
         v->PlaceAt(10, 20, 120, 40);
+        v->Name = AnsiString(v->ClassName()) + "1";
+    }
     return list;
 }
 
@@ -126,11 +131,12 @@ TEST(ViewKinds, CheckBoxTailFollowsTheStreamVersion) {
 }
 
 TEST(ViewKinds, AddInKindsAreRegisteredByClassName) {
-    for (const char* name : {"TVNShapeView", "TVNCheckBoxView", "TVNDiagonalView", "TVNRoundRectView", "TVNRichView"}) {
+    for (const char* name : {"TVNShapeView", "TVNCheckBoxView", "TVNDiagonalView", "TVNRoundRectView", "TVNRichView",
+                             "TVNControl", "tvnNonVisualControl"}) {
         SCOPED_TRACE(name);
         std::unique_ptr<TVNView> v(CreateViewByType(ViewTypeAddIn, name));
         ASSERT_TRUE(v);
-        EXPECT_STREQ(v->ClassName(), name);
+        EXPECT_TRUE(SameText(v->ClassName(), name));
     }
 }
 
@@ -266,4 +272,44 @@ TEST(ViewKinds, BuiltPageDrawsCheckMarksMoneyDigitsAndDiagonalCaptions) {
     f.Report.EMFPages->ExportPage(0);
     f.Report.ExportSink = nullptr;
     EXPECT_EQ(recorder.Marks, (std::vector<AnsiString>{"", "X"}));
+}
+
+TEST(ViewKinds, DialogControlsDrawTheirNameOrTheNonVisualMark) {
+    TVNControl edit;
+    edit.Name = "Edit1";
+    edit.PlaceAt(10, 20, 100, 24);
+    const auto lines = PaintLines(edit);
+    EXPECT_TRUE(Has(lines, "Rectangle 10,20,110,44"));
+    EXPECT_NE(std::find_if(lines.begin(), lines.end(),
+                           [](const std::string& l) { return l.find("\"Edit1\"") != std::string::npos; }),
+              lines.end());
+
+    // Whatever size it was given, a non-visual control shows its 28 x 28 mark at its top left,
+    // scaled with the page like everything else.
+    TVNNonVisualControl query;
+    query.PlaceAt(10, 20, 120, 40);
+    EXPECT_EQ(PaintLines(query), (std::vector<std::string>{"Picture 10,20,38,48 bitmap 28x28"}));
+    query.PaintScaleX = query.PaintScaleY = 2;
+    EXPECT_EQ(PaintLines(query), (std::vector<std::string>{"Picture 20,40,76,96 bitmap 28x28"}));
+}
+
+TEST(ViewKinds, DialogControlNamesAvoidTheDialogFormsComponents) {
+    TEngineFixture f;
+    TVNPage& dialog = f.Report.Pages.Add();
+    dialog.PageType = ptDialog;
+    auto* first = new TVNControl;
+    first->Name = "Control1";
+    dialog.Add(first);
+    TVNComponent taken(&VNDialogForm(), "CONTROL2");
+
+    auto* control = new TVNControl;
+    dialog.Add(control);
+    control->MakeUniqueName();
+    EXPECT_EQ(control->Name, "Control3");
+    // Other views only avoid the report's own names.
+    auto* memo = new TVNMemoView;
+    memo->BaseName = "Control";
+    f.Page->Add(memo);
+    memo->MakeUniqueName();
+    EXPECT_EQ(memo->Name, "Control2");
 }

@@ -6,6 +6,8 @@
 #include "ReportFixture.h"
 
 #include "report/VNAddInViews.h"
+#include "report/VNControl.h"
+#include "report/VNGridView.h"
 #include "report/VNJsonReport.h"
 #include "report/VNRichView.h"
 #include "report/VNStandardViews.h"
@@ -112,10 +114,36 @@ void AllViewsReport(TVNReport& r) {
     text.Paragraphs[0].Align = raCenter;
     rich->RichText = WriteRtf(text);
     p.Add(rich);
+    auto* grid = new TVNGridView;
+    grid->Name = "GridView1";
+    grid->PlaceAt(400, 170, 200, 60);
+    TVNGridEx& g = grid->Grid();
+    // Column and row 0 are the grid's headers; the cells start at 1.
+    g.SetColCount(4);
+    g.SetRowCount(3);
+    g.Merge(1, 1, 2, 1);
+    g.Cell(1, 1)->SetText(CP936("合并表头"));
+    g.Cell(3, 1)->SetText(CP936("金额"));
+    g.Cell(3, 2)->SetText("[Amount]");
+    p.Add(grid);
     TVNPage& p2 = r.Pages.Add();
     p2.ChangePaper(9, 0, 0, 0, 0xFFFF);
     p2.Name = "SubPage";
     AddMemo(p2, "Memo2", 10, 10, 100, 20, {"sub report text"});
+    // Dialog controls live on dialog pages; this page's activation script answers for the user,
+    // so a build never waits for the form.
+    TVNPage& dialog = r.Pages.Add();
+    dialog.PageType = ptDialog;
+    dialog.Name = "Dialog";
+    dialog.OnBeforePrint = {"ModalResult := 1;"};
+    auto* control = new TVNControl;
+    control->Name = "Control1";
+    control->PlaceAt(20, 20, 120, 24);
+    dialog.Add(control);
+    auto* component = new TVNNonVisualControl;
+    component->Name = "Component1";
+    component->PlaceAt(160, 20, 28, 28);
+    dialog.Add(component);
 }
 
 void CheckExample(const char* file, void (*build)(TVNReport&)) {

@@ -59,3 +59,14 @@ TVNComponent* FindVNForm(std::string_view name) {
         if (SameText(f->Name, name)) return f;
     return nullptr;
 }
+
+TVNComponent& VNDialogForm() {
+    // Never freed: generated data sets of components that live until the program ends still
+    // name it while they go.
+    static TVNComponent* form = [] {
+        auto* f = new TVNComponent(nullptr, "VNDialogForm");
+        RegisterVNForm(f);
+        return f;
+    }();
+    return *form;
+}

@@ -56,3 +56,8 @@ public:
 void RegisterVNForm(TVNComponent* form);
 void UnregisterVNForm(TVNComponent* form);
 TVNComponent* FindVNForm(std::string_view name);
+
+// The engine's hidden dialog form: the generated data sets of the grid report belong to it
+// (report texts reach them as "VNDialogForm.<name>"), and dialog page controls take no name of a
+// component on it.
+TVNComponent& VNDialogForm();

@@ -46,17 +46,6 @@ TVNPageLayout::TVNPageLayout()
     : LeftMargin(TenMillimetres()), TopMargin(TenMillimetres()), RightMargin(TenMillimetres()),
       BottomMargin(TenMillimetres()), PrinterName(VNText(TVNText::DefaultPrinter)) {}
 
-TVNComponent& VNDialogForm() {
-    // Never freed: generated data sets of components that live until the program ends still
-    // name it while they go.
-    static TVNComponent* form = [] {
-        auto* f = new TVNComponent(nullptr, "VNDialogForm");
-        RegisterVNForm(f);
-        return f;
-    }();
-    return *form;
-}
-
 TVNCustomGridReport::TVNCustomGridReport() = default;
 TVNCustomGridReport::~TVNCustomGridReport() = default;
 

@@ -14,6 +14,7 @@
 
 #include "report/VNReport.h"
 #include "report/expr/VNDataset.h"
+#include "report/expr/VNDatasetComponents.h"
 #include "report/print/VNReportPrint.h"
 
 #include <functional>
@@ -24,10 +25,6 @@ class TVNBandView;
 class TVNPage;
 class TVNPageSetting;
 class TVNView;
-
-// The hidden form the generated data sets belong to; report texts reach them as
-// "VNDialogForm.<name>".
-TVNComponent& VNDialogForm();
 
 class TVNCustomGridReport {
 public:
