@@ -8,7 +8,7 @@ TVNPictureView::TVNPictureView() {
     TypeCode = ViewTypePicture;
     BaseName = "Picture";
     ClassFormatVersion = 0;
-    Flags = 0x0001 | 0x0004; // stretched, keep aspect
+    Flags = std::uint16_t(flStretched) | std::uint16_t(flPictureKeepAspect);
 }
 
 void TVNPictureView::WriteToStream(TVNStream& s) {

@@ -11,6 +11,9 @@
 
 #include <vector>
 
+// Picture view flags besides flStretched (the picture is stretched to the view).
+enum : std::uint16_t { flPictureCenter = 0x0002, flPictureKeepAspect = 0x0004, flPictureTransparent = 0x0008 };
+
 class TVNPictureView : public TVNView {
 public:
     TVNPictureView();

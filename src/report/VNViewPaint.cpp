@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr std::uint16_t flPictureCenter = 0x0002, flPictureKeepAspect = 0x0004, flPictureTransparent = 0x0008;
-
 int RoundPx(double v) {
     return ClampToInt(std::int64_t(std::llround(v)));
 }

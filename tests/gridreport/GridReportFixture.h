@@ -7,6 +7,7 @@
 #include "controls/AdvDBGridQx.h"
 #include "report/VNEMFPages.h"
 #include "report/VNMemoView.h"
+#include "report/VNRichView.h"
 
 #include "platform/MemDataSet.h"
 
@@ -31,9 +32,45 @@ inline QApplication& GridTestApp() {
 
 // One printed view as a built page holds it.
 struct TPrinted {
-    AnsiString Text; // lines joined with "|"
+    AnsiString Text; // lines joined with "|" (a rich-text view: its plain text)
     int Left, Top, Width, Height;
+    std::string Kind; // the view's class name
+    int Alignment = 0; // a memo's alignment (vntaLeftJustify ...)
 };
+
+// The views of a built page of the generated report, in the order the page holds them.
+inline std::vector<TPrinted> PrintedViews(TVNFormReport& report, int index) {
+    TVNEMFPages& pages = *report.Report().EMFPages;
+    pages.DecodePage(index);
+    std::vector<TPrinted> out;
+    for (TVNView* v : pages.Page(index).DecodedPage->Objects) {
+        AnsiString text;
+        for (std::size_t i = 0; i < v->Memo.size(); ++i) {
+            if (i) text += "|";
+            for (char c : v->Memo[i])
+                if (c != '\x01') text += c;
+        }
+        if (auto* rich = dynamic_cast<TVNRichView*>(v)) text = rich->Document().PlainText();
+        auto* memo = dynamic_cast<TVNMemoView*>(v);
+        out.push_back({text, v->Left, v->Top, v->Width, v->Height, v->ClassName(), memo ? memo->Alignment() : 0});
+    }
+    pages.Page(index).DecodedPage.reset();
+    return out;
+}
+
+// The texts of the views at the same top as the first view showing `text`.
+inline std::vector<AnsiString> RowOfText(const std::vector<TPrinted>& views, const AnsiString& text) {
+    int top = -1;
+    for (auto& v : views)
+        if (v.Text == text) {
+            top = v.Top;
+            break;
+        }
+    std::vector<AnsiString> out;
+    for (auto& v : views)
+        if (v.Top == top) out.push_back(v.Text);
+    return out;
+}
 
 struct TGridFixture {
     std::shared_ptr<TMemDataSet> Data = std::make_shared<TMemDataSet>();
@@ -78,22 +115,7 @@ struct TGridFixture {
 
     int PageCount() { return Report.Report().EMFPages ? Report.Report().EMFPages->Count() : 0; }
 
-    std::vector<TPrinted> Page(int index) {
-        TVNEMFPages& pages = *Report.Report().EMFPages;
-        pages.DecodePage(index);
-        std::vector<TPrinted> out;
-        for (TVNView* v : pages.Page(index).DecodedPage->Objects) {
-            AnsiString text;
-            for (std::size_t i = 0; i < v->Memo.size(); ++i) {
-                if (i) text += "|";
-                for (char c : v->Memo[i])
-                    if (c != '\x01') text += c;
-            }
-            out.push_back({text, v->Left, v->Top, v->Width, v->Height});
-        }
-        pages.Page(index).DecodedPage.reset();
-        return out;
-    }
+    std::vector<TPrinted> Page(int index) { return PrintedViews(Report, index); }
 
     // Texts on a built page, top to bottom and left to right as printed.
     std::vector<AnsiString> Texts(int index) {
@@ -104,17 +126,5 @@ struct TGridFixture {
     }
 
     // The texts of the views printed at the same top as the first view showing `text`.
-    std::vector<AnsiString> RowOf(int index, const AnsiString& text) {
-        auto views = Page(index);
-        int top = -1;
-        for (auto& v : views)
-            if (v.Text == text) {
-                top = v.Top;
-                break;
-            }
-        std::vector<AnsiString> out;
-        for (auto& v : views)
-            if (v.Top == top) out.push_back(v.Text);
-        return out;
-    }
+    std::vector<AnsiString> RowOf(int index, const AnsiString& text) { return RowOfText(Page(index), text); }
 };

@@ -2,6 +2,7 @@
 #include "VNFormReport.h"
 
 #include "VNCaptionText.h"
+#include "VNGridCells.h"
 
 #include "report/VNBandView.h"
 #include "report/VNMemoLayout.h"
@@ -25,6 +26,14 @@ void TVNFormReport::AddView(TVNPage& page, TVNView* view) {
 
 void TVNFormReport::FileSimpleView(TVNView* view) {
     (GridPrinted ? ColumnFooterViews : TitleViews).push_back(view);
+}
+
+void TVNFormReport::PlaceSimpleView(TVNPage& page, QWidget* c, TVNView* view, int dx, int dy, int width,
+                                    int height) {
+    view->PlaceAt(c->x() + OffsetX + dx, c->y() + OffsetY + dy, width, height);
+    SetAllFrames(*view, HasOption(vngoDrawBorder));
+    AddView(page, view);
+    FileSimpleView(view);
 }
 
 void TVNFormReport::AddAggregateCell(TVNMemoView* view, const AnsiString& expression) {
@@ -144,6 +153,8 @@ bool TVNFormReport::BuildGridReport() {
     FAggregates.clear();
     FDataBands.clear();
     FViewCounter = 0;
+    // Each run binds the data band afresh: a row printer of an earlier run may have cleared it.
+    BindDataSet = true;
     PageWidths.assign(std::size_t(report.Pages.Count()), 0);
     TVNPage& first = report.Pages[0];
     PrintableWidth = first.PaperWidthPx() - PageLayout.LeftMargin - PageLayout.RightMargin;

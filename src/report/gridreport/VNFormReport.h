@@ -59,6 +59,9 @@ public:
     // Files a simple control's view: the title list before the grid has printed, the column
     // footer list after it.
     void FileSimpleView(TVNView* view);
+    // A simple control's view: placed at the control's place in the walk moved by (dx, dy), sized,
+    // framed on all sides with vngoDrawBorder, added to the page and filed.
+    void PlaceSimpleView(TVNPage& page, QWidget* control, TVNView* view, int dx, int dy, int width, int height);
     // A footer total: the view shows SUM (or COUNT) over the data band of its page, which exists
     // only once the bands are assembled. expression: the field reference summed (empty: COUNT).
     void AddAggregateCell(TVNMemoView* view, const AnsiString& expression);

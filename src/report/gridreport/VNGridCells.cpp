@@ -2,9 +2,13 @@
 #include "VNGridCells.h"
 
 #include "report/VNMemoView.h"
+#include "report/VNStandardViews.h"
 #include "report/expr/VNFormat.h"
 
 #include "platform/qt/QtText.h"
+
+#include <QFontMetrics>
+#include <QHeaderView>
 
 AnsiString FieldReference(const AnsiString& owner, const AnsiString& dataSet, const AnsiString& field) {
     return "[" + owner + "." + dataSet + ".\"" + field + "\"]";
@@ -61,8 +65,32 @@ void SetAllFrames(TVNView& view, bool on) {
     }
 }
 
+void WideFrameLine(TVNFrameLine& line) {
+    line.Visible = 1;
+    line.Width = 2;
+}
+
+TVNView* DoubleFrameBottomLine(int left, int top, int width, bool stretched) {
+    auto* line = new TVNLineView;
+    line->PlaceAt(left, top, width, 2);
+    WideFrameLine(line->TopFrame());
+    line->SetStretched(stretched);
+    return line;
+}
+
 int MemoAlignment(Qt::Alignment alignment) {
     if (alignment & Qt::AlignRight) return vntaRightJustify;
     if (alignment & Qt::AlignHCenter) return vntaCenterJustify;
     return vntaLeftJustify;
+}
+
+std::vector<int> VisibleSections(const QHeaderView& header) {
+    std::vector<int> out;
+    for (int v = 0; v < header.count(); ++v)
+        if (const int logical = header.logicalIndex(v); !header.isSectionHidden(logical)) out.push_back(logical);
+    return out;
+}
+
+int LetterHeight(const QFont& font) {
+    return QFontMetrics(font).height();
 }

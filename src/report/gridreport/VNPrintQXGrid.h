@@ -9,6 +9,7 @@
 
 #include "platform/AnsiString.h"
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -25,6 +26,16 @@ std::string PlainDataFileName();
 // Writes the grid's visible columns and every record of its data set as the plain data file
 // (titles joined by ",", then one line per record); false when the file cannot be written.
 bool WritePlainDataFile(const TAdvCustomDBGridQx& grid, const std::string& fileName);
+// The same for any grid over a data set: its visible columns as (title, field name) pairs.
+struct TVNPlainColumn {
+    AnsiString Title, FieldName;
+};
+bool WritePlainDataFile(const TMemDataSet& data, const std::vector<TVNPlainColumn>& columns,
+                        const std::string& fileName);
+
+// Selected rows only: the generated report's data bands print a record only when it is one of
+// `chosen` (nothing changes when none is chosen).
+void FilterSelectedRows(TVNFormReport& report, TMemDataSet* data, const std::vector<std::int64_t>& chosen);
 
 // The slice rule the grid printers share: places the cells of one row of columns from left to
 // right, starting a new page slice when the next cell would pass the printable width, and placing

@@ -12,25 +12,22 @@
 #include "platform/Locale.h"
 #include "platform/qt/QtText.h"
 
+#include <QAbstractSpinBox>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
-#include <QTextEdit>
 
 namespace {
 
 // A memo at the control's place in the walk, in the control's font, filed and framed.
 TVNMemoView* PlaceMemo(TVNFormReport& fr, TVNPage& page, QWidget* c, int dx, int dy, int width, int height) {
     auto* m = new TVNMemoView;
-    m->PlaceAt(c->x() + fr.OffsetX + dx, c->y() + fr.OffsetY + dy, width, height);
     ApplyFont(*m, ToFontSpec(c->font(), c->palette().color(QPalette::WindowText)), false);
-    SetAllFrames(*m, fr.HasOption(vngoDrawBorder));
-    fr.AddView(page, m);
-    fr.FileSimpleView(m);
+    fr.PlaceSimpleView(page, c, m, dx, dy, width, height);
     return m;
 }
 
@@ -49,14 +46,14 @@ void TVNPrintControl::PrintObject(TVNFormReport& fr, TVNPage& page, TVNView*& vi
         return;
     }
     TVNMemoView* m = PlaceMemo(fr, page, c, 0, 0, c->width() + 8, c->height() + 4);
-    if (auto* list = qobject_cast<QListWidget*>(c)) {
-        for (int i = 0; i < list->count(); ++i)
-            m->Memo.push_back(QStringToAnsi(list->item(i)->text()));
+    if (auto* list = qobject_cast<QListView*>(c)) {
+        if (const QAbstractItemModel* model = list->model())
+            for (int i = 0; i < model->rowCount(list->rootIndex()); ++i)
+                m->Memo.push_back(
+                    QStringToAnsi(model->index(i, list->modelColumn(), list->rootIndex()).data().toString()));
         m->Adjust = int(vntaLeftJustify) | vntlCenter;
     } else if (auto* memo = qobject_cast<QPlainTextEdit*>(c)) {
         m->Memo = SplitLines(QStringToAnsi(memo->toPlainText()));
-    } else if (auto* text = qobject_cast<QTextEdit*>(c)) {
-        m->Memo = SplitLines(QStringToAnsi(text->toPlainText()));
     } else {
         m->Memo = SplitLines(QStringToAnsi(c->windowTitle()));
     }
@@ -74,6 +71,9 @@ void TVNPrintEdit::PrintObject(TVNFormReport& fr, TVNPage& page, TVNView*& view,
         m->Adjust = MemoAlignment(edit->alignment()) | vntlCenter;
     } else if (auto* combo = qobject_cast<QComboBox*>(c)) {
         m->Memo = {QStringToAnsi(combo->currentText())};
+    } else if (auto* spin = qobject_cast<QAbstractSpinBox*>(c)) {
+        m->Memo = {QStringToAnsi(spin->text())};
+        m->Adjust = MemoAlignment(spin->alignment()) | vntlCenter;
     }
     view = m;
 }
@@ -82,11 +82,8 @@ void TVNPrintCheckBox::PrintObject(TVNFormReport& fr, TVNPage& page, TVNView*& v
     auto* box = qobject_cast<QCheckBox*>(c);
     if (!box) return;
     auto* mark = new TVNCheckBoxView;
-    mark->PlaceAt(c->x() + fr.OffsetX, c->y() + fr.OffsetY, 18, c->height() + 2);
     mark->Memo = {box->isChecked() ? "1" : "0"};
-    SetAllFrames(*mark, fr.HasOption(vngoDrawBorder));
-    fr.AddView(page, mark);
-    fr.FileSimpleView(mark);
+    fr.PlaceSimpleView(page, c, mark, 0, 0, 18, c->height() + 2);
     TVNMemoView* caption = PlaceMemo(fr, page, c, 18, 0, c->width() - 16, c->height() + 2);
     caption->Memo = {QStringToAnsi(box->text())};
     caption->Adjust = int(vntaLeftJustify) | vntlCenter;
@@ -98,7 +95,6 @@ void TVNPrintDateTimePicker::PrintObject(TVNFormReport& fr, TVNPage& page, TVNVi
     if (!edit) return;
     TVNMemoView* m = PlaceMemo(fr, page, c, 0, 0, c->width() + 2, c->height() + 2);
     m->Font = TVNMemoView().Font; // the default font
-    SetAllFrames(*m, fr.HasOption(vngoDrawBorder));
     const bool timeOnly = !(edit->displayedSections() & QDateTimeEdit::DateSections_Mask);
     const QDateTime dt = edit->dateTime();
     if (timeOnly) {

@@ -1,8 +1,8 @@
 // The printers of simple controls: each places one view (two for a check box) where the control
 // sits, filed above the grid (title band) before the grid has printed and below it (column
 // footer band) after it, framed on all sides with vngoDrawBorder.
-//   TVNPrintControl         labels, plain text edits (memos), list widgets
-//   TVNPrintEdit            line edits and combo boxes
+//   TVNPrintControl         labels, plain text edits (memos), list boxes (list views of a model)
+//   TVNPrintEdit            line edits, combo boxes and spin boxes
 //   TVNPrintCheckBox        check boxes: a check box view and the caption beside it
 //   TVNPrintDateTimePicker  date and time edits: the date (short date) or time (long time)
 #pragma once
