@@ -32,8 +32,7 @@ constexpr int NumberColumn = -1;
 std::vector<int> FixedColumns(const TVNFormReport& fr, const std::vector<int>& shown, bool number) {
     std::vector<int> fixed;
     if (number) fixed.push_back(NumberColumn);
-    const std::size_t n = std::size_t(std::clamp(fr.GridFixedCols, 0, int(shown.size())));
-    fixed.insert(fixed.end(), shown.begin(), shown.begin() + std::ptrdiff_t(n));
+    for (int i = 0; i < std::min(fr.GridFixedCols, int(shown.size())); ++i) fixed.push_back(shown[std::size_t(i)]);
     return fixed;
 }
 
@@ -42,6 +41,23 @@ int SectionAlignment(const QAbstractItemModel& model, int section, int fallback)
     const QVariant a = model.headerData(section, Qt::Horizontal, Qt::TextAlignmentRole);
     return a.isValid() ? MemoAlignment(Qt::Alignment(a.toInt())) : fallback;
 }
+
+// The printed columns of a header: the row number column first when asked, then the sections
+// shown, in their order on screen.
+struct TPrintedColumns {
+    const QHeaderView& Header;
+    int NumberWidth;
+    std::vector<int> Shown, All;
+    int Total = 0;
+
+    TPrintedColumns(const QHeaderView& header, bool number, int numberWidth)
+        : Header(header), NumberWidth(numberWidth), Shown(VisibleSections(header)) {
+        if (number) All.push_back(NumberColumn);
+        for (int c : Shown) All.push_back(c);
+        for (int c : All) Total += Width(c);
+    }
+    int Width(int c) const { return c == NumberColumn ? NumberWidth : Header.sectionSize(c) + 1; }
+};
 
 AnsiString SectionTitle(const QAbstractItemModel& model, int section) {
     return QStringToAnsi(model.headerData(section, Qt::Horizontal, Qt::DisplayRole).toString());
@@ -79,20 +95,16 @@ void TVNFormPrintDBGrid::PrintObject(TVNFormReport& fr, TVNPage& /*page*/, TVNVi
     fr.GridDataSet().SetDataSet(ds.get());
 
     QHeaderView& header = *table->horizontalHeader();
-    const std::vector<int> shown = VisibleSections(header);
     const bool titles = !header.isHidden();
     const bool number = titles && fr.HasOption(vngoGridNumber);
-    const int numberWidth = LetterHeight(table->font()) * fr.GridNumOptions.Number;
-    auto cellWidth = [&](int c) { return c == NumberColumn ? numberWidth : header.sectionSize(c) + 1; };
-    std::vector<int> columns;
-    if (number) columns.push_back(NumberColumn);
-    columns.insert(columns.end(), shown.begin(), shown.end());
-    int total = 0;
-    for (int c : columns) total += cellWidth(c);
+    const TPrintedColumns printed(header, number, LetterHeight(table->font()) * fr.GridNumOptions.Number);
+    const std::vector<int>& shown = printed.Shown;
+    const std::vector<int>& columns = printed.All;
+    auto cellWidth = [&](int c) { return printed.Width(c); };
     const bool lines = fr.HasOption(vngoGridLines) && table->showGrid();
     const bool useColor = fr.HasOption(vngoUseColor);
     TVNGridRows rows(fr, control, fr.HasOption(vngoDoubleFrame), FixedColumns(fr, shown, number));
-    rows.Begin(total);
+    rows.Begin(printed.Total);
     auto fieldOf = [&](int c) -> const TField* {
         const int index = c == NumberColumn ? -1 : model->FieldIndexOf(c);
         return index >= 0 ? &ds->Fields(index) : nullptr;
@@ -163,13 +175,12 @@ void TVNFormPrintStringGrid::PrintObject(TVNFormReport& fr, TVNPage& /*page*/, T
     QPointer<QAbstractItemModel> model = table->model();
 
     QHeaderView& header = *table->horizontalHeader();
-    const std::vector<int> columns = VisibleSections(header);
-    auto cellWidth = [&](int c) { return header.sectionSize(c) + 1; };
-    int total = 0;
-    for (int c : columns) total += cellWidth(c);
+    const TPrintedColumns printed(header, false, 0);
+    const std::vector<int>& columns = printed.All;
+    auto cellWidth = [&](int c) { return printed.Width(c); };
     const bool lines = fr.HasOption(vngoGridLines) && table->showGrid();
     TVNGridRows rows(fr, control, fr.HasOption(vngoDoubleFrame), FixedColumns(fr, columns, false));
-    rows.Begin(total);
+    rows.Begin(printed.Total);
 
     // The rows shown, with their heights as they are now.
     std::vector<int> shownRows;
@@ -237,19 +248,13 @@ void TVNPrintListView::PrintObject(TVNFormReport& fr, TVNPage& /*page*/, TVNView
     QPointer<QAbstractItemModel> model = tree->model();
     const int h = LetterHeight(tree->font());
     const bool number = fr.HasOption(vngoGridNumber);
-    const int numberWidth = h * fr.GridNumOptions.Number;
-
-    QHeaderView& header = *tree->header();
-    const std::vector<int> shown = VisibleSections(header);
-    auto cellWidth = [&](int c) { return c == NumberColumn ? numberWidth : header.sectionSize(c) + 1; };
-    std::vector<int> columns;
-    if (number) columns.push_back(NumberColumn);
-    columns.insert(columns.end(), shown.begin(), shown.end());
-    int total = 0;
-    for (int c : columns) total += cellWidth(c);
+    const TPrintedColumns printed(*tree->header(), number, h * fr.GridNumOptions.Number);
+    const std::vector<int>& shown = printed.Shown;
+    const std::vector<int>& columns = printed.All;
+    auto cellWidth = [&](int c) { return printed.Width(c); };
     const bool lines = fr.HasOption(vngoGridLines);
     TVNGridRows rows(fr, control, fr.HasOption(vngoDoubleFrame), FixedColumns(fr, shown, number));
-    rows.Begin(total);
+    rows.Begin(printed.Total);
 
     AttachDataset(fr, model->rowCount(), [model](int row, int column, TVNMemoView& cell) {
         if (!model) return;
