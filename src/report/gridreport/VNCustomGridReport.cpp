@@ -7,6 +7,7 @@
 #include "report/VNPage.h"
 #include "report/VNPaper.h"
 #include "report/VNStrings.h"
+#include "platform/ScopedValue.h"
 #include "report/output/VNPrintForm.h"
 
 #include <cmath>
@@ -143,6 +144,12 @@ void TVNCustomGridReport::PrepareRun() {
     r.OnProgress = OnProgress;
     r.OnPrintColumn = OnPrintColumn;
     r.OnBeforePrint = nullptr;
+    // A new paper chosen in the preview lays the grid out again on it (new slices, new scale).
+    if (!FRebuilding)
+        r.OnPageSetup = HasOption(vngoRebuildAfterPageChanged)
+                            ? std::function<void(const TVNPageSetting&)>(
+                                  [this](const TVNPageSetting& setting) { RebuildAfterPageSetup(setting); })
+                            : nullptr;
     // The selected-rows filter of the last run goes with it.
     r.OnBeforePrintBand = nullptr;
     r.Dataset = nullptr;
@@ -184,6 +191,7 @@ bool TVNCustomGridReport::PrepareReport() {
 }
 
 void TVNCustomGridReport::RebuildAfterPageSetup(const TVNPageSetting& s) {
+    TScopedValue rebuilding(FRebuilding, true);
     TVNPageLayout& l = PageLayout;
     l.Title = s.Title;
     l.PrinterName = s.PrinterName;

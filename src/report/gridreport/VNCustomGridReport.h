@@ -113,6 +113,9 @@ protected:
 
 private:
     bool RunGenerated(); // PrepareRun + BuildGridReport
+    // Set while a rebuild after page setup runs: it runs inside the report's page-setup hook,
+    // which the run then must not replace.
+    bool FRebuilding = false;
     std::unique_ptr<TVNReport> FReport;
     std::unique_ptr<TVNDBDataSet> FDataSet;
 };

@@ -719,8 +719,9 @@ bool TVNPreview::PageSetup() {
                          setting.Bin);
     }
     SaveReportSetting(*report);
-    if (report->OnPageSetup) report->OnPageSetup(setting);
+    // The pages go back first: the notification may lay the report out and build it anew.
     Disconnect();
+    if (report->OnPageSetup) report->OnPageSetup(setting);
     report->BuildReport();
     Reconnect(report);
     return true;
