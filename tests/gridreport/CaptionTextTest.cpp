@@ -21,13 +21,16 @@ TEST(CaptionText, ParagraphsWithAlignmentFontsAndStyles) {
                                 "\\pard\\qc\\f0\\fs44\\b [Title]\\b0\\par",
                                 "\\pard\\ql\\f1\\fs18\\cf1 [Condi]\\line x\\par}"};
     const auto p = ReadCaptionParagraphs(caption);
-    ASSERT_EQ(p.size(), 2u);
+    // A line break starts a paragraph of its own in the same format.
+    ASSERT_EQ(p.size(), 3u);
     EXPECT_EQ(p[0].Text, "[Title]");
     EXPECT_EQ(p[0].Alignment, vntaCenterJustify);
     EXPECT_EQ(p[0].Font.Name, hei);
     EXPECT_EQ(p[0].Font.Size, 22);
     EXPECT_EQ(p[0].Font.Style, fsBold);
-    EXPECT_EQ(p[1].Text, "[Condi]\r\nx");
+    EXPECT_EQ(p[1].Text, "[Condi]");
+    EXPECT_EQ(p[2].Text, "x");
+    EXPECT_EQ(p[2].Font.Color, p[1].Font.Color);
     EXPECT_EQ(p[1].Alignment, vntaLeftJustify);
     EXPECT_EQ(p[1].Font.Name, song);
     EXPECT_EQ(p[1].Font.Size, 9);
@@ -45,7 +48,7 @@ TEST(CaptionText, UnusualInput) {
         {{"plain", "two"}, {"plain", "two"}},                       // plain text: one paragraph per line
         {{"{\\rtf1 a\\par b}"}, {"a", "b"}},                        // text after the last \par
         {{"{\\rtf1 {\\*\\unknown skipped}\\{x\\}\\\\\\par}"}, {"{x}\\"}}, // unknown destinations, escapes
-        {{"{\\rtf1 \\u20013?\\u-3?z\\par}"}, {CP936("中") + "z"}},    // \uN with its fallback skipped
+        {{"{\\rtf1 \\u20013?\\u-3?z\\par}"}, {CP936("中") + "?z"}},   // \uN, fallback skipped; none in CP936: "?"
         {{"{\\rtf1 {{{a\\par"}, {"a"}},                             // unbalanced braces
         {{"{\\rtf1 \\'b"}, {}},                                     // cut in the middle of a byte
         {{"{\\rtf1 \\fs999999999999 x}"}, {"x"}},                   // absurd numbers

@@ -1,12 +1,9 @@
 // The captions of the grid report (page header, column footer, page footer) arrive as a small
-// rich-text document. The generator lays them out as stacked text views, one per paragraph, so
-// only what a caption needs is read here: paragraphs, their alignment, font name, size, bold,
-// italic, underline and colour. Plain text (no "{\rtf" at the start) is one paragraph per line in
+// rich-text document. The generator lays them out as stacked text views, one per paragraph (a
+// line break starts one too), each in the font of its first text, with its alignment. The
+// document is read by the engine's rich-text reader, so captions accept what rich-text views do
+// and damaged input never fails. Plain text (not starting like RTF) is one paragraph per line in
 // the default caption font.
-//
-// Guarantees: any input gives a result (unknown control words and destinations are skipped,
-// unbalanced braces end the document), CP936 bytes written as \'hh are kept as they are, \uN
-// becomes CP936 when it has a CP936 form (else its fallback text).
 #pragma once
 
 #include "platform/AnsiString.h"
