@@ -148,7 +148,13 @@ void TVNCustomGridReport::PrepareRun() {
     if (!FRebuilding)
         r.OnPageSetup = HasOption(vngoRebuildAfterPageChanged)
                             ? std::function<void(const TVNPageSetting&)>(
-                                  [this](const TVNPageSetting& setting) { RebuildAfterPageSetup(setting); })
+                                  [this](const TVNPageSetting& setting) {
+                                      // The report is built again right after the hook: generating
+                                      // the pages is all that is left to do here.
+                                      TScopedValue rebuilding(FRebuilding, true);
+                                      TakePageSetting(setting);
+                                      GenerateReport();
+                                  })
                             : nullptr;
     // The selected-rows filter of the last run goes with it.
     r.OnBeforePrintBand = nullptr;
@@ -192,6 +198,11 @@ bool TVNCustomGridReport::PrepareReport() {
 
 void TVNCustomGridReport::RebuildAfterPageSetup(const TVNPageSetting& s) {
     TScopedValue rebuilding(FRebuilding, true);
+    TakePageSetting(s);
+    PrepareReport();
+}
+
+void TVNCustomGridReport::TakePageSetting(const TVNPageSetting& s) {
     TVNPageLayout& l = PageLayout;
     l.Title = s.Title;
     l.PrinterName = s.PrinterName;
@@ -211,5 +222,4 @@ void TVNCustomGridReport::RebuildAfterPageSetup(const TVNPageSetting& s) {
     l.Width = turned ? s.PaperHeight : s.PaperWidth;
     l.Height = turned ? s.PaperWidth : s.PaperHeight;
     l.pgBin = s.Bin == 0xFFFF ? 0 : s.Bin;
-    PrepareReport();
 }

@@ -77,6 +77,9 @@ public:
     // Takes the page setting the user chose in the preview into PageLayout and generates and
     // builds the report again without showing anything.
     void RebuildAfterPageSetup(const TVNPageSetting& setting);
+    // Takes title, printer, passes, orientation, columns, colours, margins, paper and bin of a page
+    // setting into PageLayout (margins from millimetres to pixels).
+    void TakePageSetting(const TVNPageSetting& setting);
 
     // The generated report (created on first use).
     TVNReport& Report();
