@@ -646,7 +646,9 @@ bool TVNBuildEngine::NeedsBreak(TVNBand* band, int height) const {
     // what does not fit goes on the next pages rather than off the paper.
     if (bp.CurY + ColumnFooterHeight() + height > bp.CurBottom)
         return bp.CurY != bp.ContentTop || (band->View->Flags & bfBreaked);
-    const int n = band->LinesPerPage;
+    // A subreport cannot start pages or columns of its own (as with FormNewPage): its lines per
+    // page do not break it, else a band over the limit would break the outer page without end.
+    const int n = bp.IsSubReportPage ? 0 : band->LinesPerPage;
     if (band->View->NewColumnAfter == 1 && n > 0) {
         const int limit = (band->View->Flags & bfPrintColFirst) ? n * band->View->Columns : n;
         if (band->RowNo > limit) return true;

@@ -104,13 +104,21 @@ TEST(SubReport, SideBySideAcrossAnOuterPageBreak) {
 
 TEST(SubReport, GroupFootersShowTheirOwnGroup) {
     // A group footer prints with the last record of the group that ended, in a subreport too.
-    TEngineFixture f({{"a", "r1", 1}, {"a", "r2", 2}, {"b", "r3", 3}});
-    AddOuterRow(f);
-    AddSubReport(*f.Page, "Sub", 57, 100, 1);
-    AddGroupedRows(f.AddPage(), "[grp]", "[name]", "[grp]:[COUNT(Rows)]");
-    ASSERT_TRUE(f.Report.BuildReport()) << f.Report.ErrorText;
-    EXPECT_EQ(f.Texts(0, "Row"), (std::vector<AnsiString>{"r1", "r2", "r3"}));
-    EXPECT_EQ(f.Texts(0, "Foot"), (std::vector<AnsiString>{"a:2", "b:1"}));
+    // Lines per page of the group cannot break a subreport (it has no pages of its own): the
+    // rows still print once, on the one page, instead of breaking the outer page without end.
+    for (int linesPerPage : {0, 1}) {
+        SCOPED_TRACE(linesPerPage);
+        TEngineFixture f({{"a", "r1", 1}, {"a", "r2", 2}, {"b", "r3", 3}});
+        AddOuterRow(f);
+        AddSubReport(*f.Page, "Sub", 57, 100, 1);
+        TVNPage& p = f.AddPage();
+        AddGroupedRows(p, "[grp]", "[name]", "[grp]:[COUNT(Rows)]");
+        static_cast<TVNBandView*>(p.FindObject("Group"))->LinesPerPage = std::int16_t(linesPerPage);
+        ASSERT_TRUE(f.Report.BuildReport()) << f.Report.ErrorText;
+        ASSERT_EQ(f.PageCount(), 1);
+        EXPECT_EQ(f.Texts(0, "Row"), (std::vector<AnsiString>{"r1", "r2", "r3"}));
+        EXPECT_EQ(f.Texts(0, "Foot"), (std::vector<AnsiString>{"a:2", "b:1"}));
+    }
 }
 
 TEST(SubReport, TwoSubreportsOverOneDataSetKeepTheirOwnPlace) {
