@@ -92,11 +92,13 @@ void TVNBuildEngine::DrawBand(TVNBand* band) {
         y = band->ColumnsY;
     }
     band->Y = y;
-    // A stretched band that grew gives its stretched views the rest of its height.
+    // A stretched band that grew gives its stretched views the rest of its height, its cross-tab
+    // cells too (a cell holds all of a text that made the row grow).
     std::vector<std::pair<TVNView*, int>> grown;
     if (band->Stretched && height > band->Height)
         for (TVNView* v : band->Objects)
-            if (v->Stretched() && IsStretcheable(v) && WrittenByBand(v, band)) {
+            if (v->Stretched() && IsStretcheable(v) &&
+                (WrittenByBand(v, band) || (v->OwnerBand && v->OwnerBand->IsCrossBand()))) {
                 grown.emplace_back(v, v->Height);
                 v->Height = std::max(v->Height, height - v->Top);
             }
@@ -104,9 +106,9 @@ void TVNBuildEngine::DrawBand(TVNBand* band) {
         if (Stopped()) break;
         if (WrittenByBand(v, band)) WriteView(v, band, y);
     }
+    PrintCrossCells(band);
     for (auto& [v, h] : grown)
         v->Height = h;
-    PrintCrossCells(band);
     if (PrintSubReports(band)) {
         // The subreports decided where the band ends, perhaps on a later page.
         band->ColumnsBottom = std::max(band->ColumnsBottom, bp.CurY);
@@ -222,7 +224,11 @@ void TVNBuildEngine::WriteView(TVNView* view, TVNBand* band, int y) {
             view->Top = y + view->Top;
             if (view->BandAlign == 5) view->Top = y + bandHeight - view->Height;
             if (view->BandAlign == 6) view->Top = y;
-            if (view->BandAlign == 4 && band->IsCrossBand()) view->Width = band->Width;
+            if ((view->BandAlign == 4 || view->BandAlign == 7) && band->IsCrossBand()) {
+                // Aligned to a cross band: the column's place and width on the page.
+                view->Left = band->X;
+                view->Width = band->Width;
+            }
             WriteViewRecord(view);
             if (memo && memo->DrawMode != 0) {
                 // The memo's own write did not take the mode back: it ran no after-script either.

@@ -155,6 +155,9 @@ private:
         cross->Y = Band->Y;
         cross->CalculatedHeight = Band->CalculatedHeight >= 0 ? Band->CalculatedHeight : Band->Height;
         TScopedValue keepX(P.CurX, P.LeftMarginPx + X);
+        // While its cells are written the cross band stands where this slice is, so that a cell
+        // aligned to the band's width (BandAlign) takes this column's place and width.
+        TScopedValue bandX(cross->X, X);
         for (TVNView* v : Band->Objects) {
             if (E.Stopped()) break;
             if (v->OwnerBand != cross) continue;

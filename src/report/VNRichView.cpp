@@ -199,6 +199,8 @@ std::vector<TVNRichLine> TVNRichView::RestLines() {
 }
 
 int TVNRichView::MeasureHeight() {
+    // Aligned to its band, the text is laid out in the band's width (a cross column's width).
+    ApplyBandAlign();
     Prepare();
     int h = RichLinesHeight(RestLines());
     if (h < 2) h = 8;
@@ -221,7 +223,10 @@ void TVNRichView::WriteToPage(TVNStream& s) {
         TVNView::WriteToPage(s);
         return;
     }
-    if (!FPrepared) Prepare();
+    // A new print is evaluated as it is written: a measure may have been taken for another
+    // place (a cross-tab measures a row's cell in every column before writing any of them).
+    // Only the next part of a text written in parts goes on with what it was given.
+    if (!FRest) Prepare();
     TVNRichPos end = FPrint.End();
     if (SplitPart) {
         // One part of a band drawn across pages: the lines that fit, the rest for the next part.

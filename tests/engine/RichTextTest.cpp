@@ -311,3 +311,68 @@ TEST(RichView, MeasuresItsTextAndDrawsItInsideTheGaps) {
         if (l.rfind("Text", 0) == 0) texts.push_back(l.substr(0, l.find(" font")));
     EXPECT_EQ(texts, (std::vector<std::string>{"Text 12,22 \"one\"", "Text 12,40 \"two\"", "Text 12,58 \"three\""}));
 }
+
+TEST(RichView, InACrossColumnTakesTheColumnsPlaceWidthAndText) {
+    // Two rows down, three columns across, the second made 50 wide: a rich text aligned to the
+    // column's width wraps in that width, and the stretched row grows to its tallest cell.
+    TEngineFixture f(TEngineFixture::Rows(2));
+    TVNBandView* data = AddBand(*f.Page, "Data", bkMasterData, 130, 20);
+    data->FormatText = "Lines";
+    data->Flags |= bfStretched;
+    TVNBandView* cross = AddBand(*f.Page, "CrossData", bkCrossData, 0, 0);
+    cross->PlaceAt(157, 0, 100, 1000);
+    cross->FormatText = "3";
+    const AnsiString text = "[Lines.\"name\"] c[Column#] aaa bbb ccc ddd";
+    auto* rich = new TVNRichView;
+    rich->Name = "Rich";
+    rich->PlaceAt(157, 130, 100, 20);
+    rich->SetStretched(true);
+    rich->BandAlign = 4;
+    rich->RichText = WriteRtf(RichFromPlainText(text, RichDefaultFormat()));
+    f.Page->Add(rich);
+    AddMemo(*f.Page, "Memo", 157, 130, 100, 20, {"m[Column#]"})->BandAlign = 4;
+    f.Report.OnPrintColumn = [](int column, int& width) {
+        if (column == 2) width = 50;
+    };
+    ASSERT_TRUE(f.Report.BuildReport()) << f.Report.ErrorText;
+
+    // The height a text of that row and column takes in a width.
+    auto measured = [](const AnsiString& plain, int width) {
+        TVNRichView v;
+        v.PlaceAt(0, 0, width, 20);
+        v.RichText = WriteRtf(RichFromPlainText(plain, RichDefaultFormat()));
+        TScopedValue running(VNState().RunMode, true);
+        v.SetProperty("TextOnly", true);
+        return v.MeasureHeight();
+    };
+    const int wide = measured("r1 c1 aaa bbb ccc ddd", 100), narrow = measured("r1 c2 aaa bbb ccc ddd", 50);
+    ASSERT_GT(narrow, wide);
+
+    struct TCell {
+        AnsiString Text;
+        int Left, Top, Width, Height;
+        bool operator==(const TCell&) const = default;
+    };
+    std::vector<TCell> riches, memos;
+    f.Report.EMFPages->DecodePage(0);
+    for (TVNView* v : f.Report.EMFPages->Page(0).DecodedPage->Objects) {
+        if (auto* r = dynamic_cast<TVNRichView*>(v))
+            riches.push_back({r->Document().PlainText(), v->Left, v->Top, v->Width, v->Height});
+        else if (v->Name == "Memo")
+            memos.push_back({PlainText(v->Memo), v->Left, v->Top, v->Width, v->Height});
+    }
+    const int top2 = 76 + narrow;
+    EXPECT_EQ(riches, (std::vector<TCell>{{"r1 c1 aaa bbb ccc ddd", 157, 76, 100, narrow},
+                                          {"r1 c2 aaa bbb ccc ddd", 257, 76, 50, narrow},
+                                          {"r1 c3 aaa bbb ccc ddd", 307, 76, 100, narrow},
+                                          {"r2 c1 aaa bbb ccc ddd", 157, top2, 100, narrow},
+                                          {"r2 c2 aaa bbb ccc ddd", 257, top2, 50, narrow},
+                                          {"r2 c3 aaa bbb ccc ddd", 307, top2, 100, narrow}}));
+    // A memo aligned the same way stands in the same columns.
+    ASSERT_EQ(memos.size(), 6u);
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(memos[i].Left, riches[i].Left) << i;
+        EXPECT_EQ(memos[i].Width, riches[i].Width) << i;
+        EXPECT_EQ(memos[i].Text, "m" + std::to_string(i % 3 + 1));
+    }
+}
