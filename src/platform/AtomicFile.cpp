@@ -1,5 +1,5 @@
-// All-or-nothing file replacement (temporary file + fsync + rename + folder fsync) and whole-file
-// reads. See AtomicFile.h for the guarantees.
+// All-or-nothing file replacement (temporary file + fsync + rename + folder fsync), whole or piece
+// by piece, and whole-file reads. See AtomicFile.h for the guarantees.
 #include "AtomicFile.h"
 
 #include <atomic>
@@ -117,50 +117,91 @@ bool ReadWholeFile(const std::string& path, std::string& content) {
 }
 
 void AtomicWriteFile(const std::string& path, std::string_view content) {
-    const std::string target = WriteTarget(path);
-    const std::string folder = FolderOf(target);
+    TAtomicFileWriter file(path);
+    file.Write(content);
+    file.Commit();
+}
+
+// Pieces smaller than this are gathered before they go to the file; larger ones go straight.
+constexpr std::size_t WriteBufferSize = std::size_t(1) << 20;
+
+TAtomicFileWriter::TAtomicFileWriter(const std::string& path) : FTarget(WriteTarget(path)) {
     std::error_code dirError;
-    std::filesystem::create_directories(folder, dirError);
-    RemoveStaleTemporaries(target);
+    std::filesystem::create_directories(FolderOf(FTarget), dirError);
+    RemoveStaleTemporaries(FTarget);
 
     // Keep the permissions of the file being replaced; a new file gets the usual 0666 less umask.
     mode_t mode = 0666;
     struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0) mode = existing.st_mode & 07777;
+    if (::stat(FTarget.c_str(), &existing) == 0) {
+        mode = existing.st_mode & 07777;
+        FKeepMode = true;
+    }
+    FMode = mode;
 
     // A unique name in the same folder (rename is atomic only within one file system).
     static std::atomic<unsigned> counter{0};
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd < 0 && errno != EEXIST) Fail(target, "创建临时文件", errno);
+    for (int attempt = 0; attempt < 100 && FFd < 0; ++attempt) {
+        FTemp = FTarget + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        FFd = ::open(FTemp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (FFd < 0 && errno != EEXIST) Fail(FTarget, "创建临时文件", errno);
     }
-    if (fd < 0) Fail(target, "创建临时文件", EEXIST);
+    if (FFd < 0) Fail(FTarget, "创建临时文件", EEXIST);
+}
 
-    auto abandon = [&](const char* what) {
-        int error = errno;
-        ::close(fd);
-        ::unlink(temp.c_str());
-        Fail(target, what, error);
-    };
-    if (!WriteAll(fd, content)) abandon("写入");
+TAtomicFileWriter::~TAtomicFileWriter() {
+    if (FFd < 0) return;
+    ::close(FFd);
+    ::unlink(FTemp.c_str());
+}
+
+void TAtomicFileWriter::Abandon(const char* what, int error) {
+    ::close(FFd);
+    FFd = -1;
+    ::unlink(FTemp.c_str());
+    Fail(FTarget, what, error);
+}
+
+void TAtomicFileWriter::Flush() {
+    if (!FBuffer.empty() && !WriteAll(FFd, FBuffer)) Abandon("写入", errno);
+    FBuffer.clear();
+}
+
+void TAtomicFileWriter::Write(std::string_view bytes) {
+    if (FFd < 0) Fail(FTarget, "写入", EBADF);
+    FSize += std::int64_t(bytes.size());
+    if (FBuffer.size() + bytes.size() <= WriteBufferSize) {
+        if (FBuffer.capacity() < WriteBufferSize) FBuffer.reserve(WriteBufferSize);
+        FBuffer.append(bytes);
+        return;
+    }
+    Flush();
+    if (bytes.size() < WriteBufferSize)
+        FBuffer.append(bytes);
+    else if (!WriteAll(FFd, bytes))
+        Abandon("写入", errno);
+}
+
+void TAtomicFileWriter::Commit() {
+    if (FFd < 0) Fail(FTarget, "写入", EBADF);
+    Flush();
     // open() applied the umask; an existing file's exact bits are restored here.
-    if (existing.st_mode != 0 && ::fchmod(fd, mode) != 0) abandon("设置权限");
-    if (::fsync(fd) != 0) abandon("写入磁盘");
+    if (FKeepMode && ::fchmod(FFd, mode_t(FMode)) != 0) Abandon("设置权限", errno);
+    if (::fsync(FFd) != 0) Abandon("写入磁盘", errno);
+    const int fd = FFd;
+    FFd = -1;
     if (::close(fd) != 0) {
         int error = errno;
-        ::unlink(temp.c_str());
-        Fail(target, "关闭文件", error);
+        ::unlink(FTemp.c_str());
+        Fail(FTarget, "关闭文件", error);
     }
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
+    if (::rename(FTemp.c_str(), FTarget.c_str()) != 0) {
         int error = errno;
-        ::unlink(temp.c_str());
-        Fail(target, "替换文件", error);
+        ::unlink(FTemp.c_str());
+        Fail(FTarget, "替换文件", error);
     }
     // Make the new directory entry durable; a failure here does not undo the completed write.
-    int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int dirFd = ::open(FolderOf(FTarget).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);

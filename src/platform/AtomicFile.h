@@ -1,4 +1,5 @@
-// Whole-file reads and all-or-nothing writes for settings and other small files.
+// Whole-file reads and all-or-nothing writes, for settings and for large files written piece by
+// piece (exports).
 //
 // AtomicWriteFile writes the new content into a temporary file in the same folder, flushes it to
 // the disk (fsync), and renames it over the target; then it flushes the folder so the rename
@@ -8,6 +9,7 @@
 // symbolic link is replaced at the link's destination (the link stays).
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -23,3 +25,32 @@ bool ReadWholeFile(const std::string& path, std::string& content);
 
 // Replaces the file's content atomically; creates missing parent folders. Throws EFileWriteError.
 void AtomicWriteFile(const std::string& path, std::string_view content);
+
+// The same replacement for content that arrives in pieces: the pieces go to the temporary file as
+// they come (through a small buffer), so a file of any size needs no copy of itself in memory.
+// Nothing reaches the path before Commit(); a writer destroyed without it removes its temporary
+// file and leaves the old file as it was.
+class TAtomicFileWriter {
+public:
+    // Creates the temporary file (and missing parent folders). Throws EFileWriteError.
+    explicit TAtomicFileWriter(const std::string& path);
+    ~TAtomicFileWriter();
+    TAtomicFileWriter(const TAtomicFileWriter&) = delete;
+    TAtomicFileWriter& operator=(const TAtomicFileWriter&) = delete;
+
+    void Write(std::string_view bytes); // throws EFileWriteError
+    std::int64_t Size() const { return FSize; }
+    // Flushes to the disk and puts the file in place. Throws EFileWriteError (the old file stays).
+    void Commit();
+
+private:
+    void Flush();
+    [[noreturn]] void Abandon(const char* what, int error);
+
+    std::string FTarget, FTemp;
+    int FFd = -1;
+    unsigned FMode = 0;
+    bool FKeepMode = false;
+    std::string FBuffer;
+    std::int64_t FSize = 0;
+};

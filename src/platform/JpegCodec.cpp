@@ -9,9 +9,11 @@
 // is allocated.
 #include "platform/Picture.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 
 extern "C" {
 #include <jerror.h>
@@ -124,10 +126,56 @@ bool Decode(const unsigned char* data, std::size_t size, bool headerOnly, TRaste
     return true;
 }
 
-bool Encode(const TRasterImage& image, const TJpegOptions& options, unsigned char** buffer,
-            unsigned long* length, char* message) {
+// A destination that fills a string the caller keeps: it starts at the string's capacity and
+// doubles when full, so a buffer reused for picture after picture stops growing after the first.
+struct TStringDestination {
+    jpeg_destination_mgr Pub;
+    std::string* Out;
+};
+
+bool Grow(std::string& out, std::size_t size) {
+    try {
+        out.resize(size);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+void InitDestination(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<TStringDestination*>(cinfo->dest);
+    std::string& out = *dest->Out;
+    // The error jump must not leave a C++ handler, so the failure is raised after it.
+    if (!Grow(out, std::max<std::size_t>(out.capacity(), 65536)))
+        ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
+    dest->Pub.next_output_byte = reinterpret_cast<JOCTET*>(out.data());
+    dest->Pub.free_in_buffer = out.size();
+}
+
+boolean EmptyOutputBuffer(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<TStringDestination*>(cinfo->dest);
+    std::string& out = *dest->Out;
+    const std::size_t used = out.size();
+    if (!Grow(out, used * 2)) ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
+    dest->Pub.next_output_byte = reinterpret_cast<JOCTET*>(out.data()) + used;
+    dest->Pub.free_in_buffer = out.size() - used;
+    return TRUE;
+}
+
+void TermDestination(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<TStringDestination*>(cinfo->dest);
+    dest->Out->resize(dest->Out->size() - dest->Pub.free_in_buffer);
+}
+
+bool Encode(int width, int height, const TRasterRowSource& source, const TJpegOptions& options,
+            std::string& out, char* message) {
     jpeg_compress_struct cinfo;
     TJpegErrorManager err;
+    TStringDestination dest{};
+    dest.Pub.init_destination = InitDestination;
+    dest.Pub.empty_output_buffer = EmptyOutputBuffer;
+    dest.Pub.term_destination = TermDestination;
+    dest.Out = &out;
     cinfo.err = &err.Pub;
     InstallErrorManager(err);
     JSAMPLE* volatile row = nullptr;
@@ -138,9 +186,9 @@ bool Encode(const TRasterImage& image, const TJpegOptions& options, unsigned cha
         return false;
     }
     jpeg_create_compress(&cinfo);
-    jpeg_mem_dest(&cinfo, buffer, length);
-    cinfo.image_width = JDIMENSION(image.Width);
-    cinfo.image_height = JDIMENSION(image.Height);
+    cinfo.dest = &dest.Pub;
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(height);
 #if defined(JCS_EXTENSIONS) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
     // A 0xAARRGGBB word lies in memory as B, G, R, A: libjpeg-turbo reads such rows as they are,
     // which spares a conversion of every pixel (the compressed data is the same).
@@ -157,7 +205,7 @@ bool Encode(const TRasterImage& image, const TJpegOptions& options, unsigned cha
     int quality = options.Quality < 1 ? 1 : options.Quality > 100 ? 100 : options.Quality;
     jpeg_set_quality(&cinfo, quality, TRUE);
     if (options.Progressive) jpeg_simple_progression(&cinfo);
-    if (!direct) row = static_cast<JSAMPLE*>(std::malloc(std::size_t(image.Width) * 3));
+    if (!direct) row = static_cast<JSAMPLE*>(std::malloc(std::size_t(width) * 3));
     if (!direct && !row) {
         std::snprintf(message, JMSG_LENGTH_MAX, "out of memory");
         jpeg_destroy_compress(&cinfo);
@@ -165,13 +213,13 @@ bool Encode(const TRasterImage& image, const TJpegOptions& options, unsigned cha
     }
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
-        const std::uint32_t* in = image.Pixels.data() + std::size_t(cinfo.next_scanline) * image.Width;
+        const std::uint32_t* in = source(int(cinfo.next_scanline));
         if (direct) {
             JSAMPROW rows[1] = {reinterpret_cast<JSAMPROW>(const_cast<std::uint32_t*>(in))};
             jpeg_write_scanlines(&cinfo, rows, 1);
             continue;
         }
-        for (int x = 0; x < image.Width; ++x) {
+        for (int x = 0; x < width; ++x) {
             row[3 * x] = JSAMPLE(in[x] >> 16);
             row[3 * x + 1] = JSAMPLE(in[x] >> 8);
             row[3 * x + 2] = JSAMPLE(in[x]);
@@ -204,16 +252,22 @@ std::pair<int, int> JpegSize(std::string_view bytes) {
 }
 
 std::string EncodeJpeg(const TRasterImage& image, const TJpegOptions& options) {
-    if (image.Width <= 0 || image.Height <= 0 ||
-        image.Pixels.size() != std::size_t(image.Width) * std::size_t(image.Height))
+    if (image.Pixels.size() != std::size_t(std::max(image.Width, 0)) * std::size_t(std::max(image.Height, 0)))
         throw EPictureError("Cannot write an empty or inconsistent picture as JPEG");
-    unsigned char* buffer = nullptr;
-    unsigned long length = 0;
-    char message[JMSG_LENGTH_MAX];
-    bool ok = Encode(image, options, &buffer, &length, message);
     std::string out;
-    if (ok) out.assign(reinterpret_cast<const char*>(buffer), length);
-    std::free(buffer);
-    if (!ok) throw EPictureError(std::string("Cannot write JPEG: ") + message);
+    const std::uint32_t* pixels = image.Pixels.data();
+    const std::size_t width = std::size_t(std::max(image.Width, 0));
+    EncodeJpeg(image.Width, image.Height, [&](int y) { return pixels + std::size_t(y) * width; }, options, out);
+    out.shrink_to_fit(); // a picture kept for long holds no more than its bytes
     return out;
+}
+
+void EncodeJpeg(int width, int height, const TRasterRowSource& rows, const TJpegOptions& options,
+                std::string& out) {
+    if (width <= 0 || height <= 0) throw EPictureError("Cannot write an empty or inconsistent picture as JPEG");
+    char message[JMSG_LENGTH_MAX];
+    if (!Encode(width, height, rows, options, out, message)) {
+        out.clear();
+        throw EPictureError(std::string("Cannot write JPEG: ") + message);
+    }
 }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -58,6 +59,14 @@ struct TJpegOptions {
 };
 TRasterImage DecodeJpeg(std::string_view bytes);
 std::string EncodeJpeg(const TRasterImage& image, const TJpegOptions& options = {});
+// Pixels handed to an encoder a row at a time, top first: row y (0xAARRGGBB, the picture's width
+// of them), valid until the next call; it must not throw. A caller can so encode pixels where
+// they lie, or convert each row on the way, without a copy of the whole picture.
+using TRasterRowSource = std::function<const std::uint32_t*(int y)>;
+// The same JPEG into `out`, which is replaced but keeps its capacity: pictures encoded one after
+// another reuse one buffer.
+void EncodeJpeg(int width, int height, const TRasterRowSource& rows, const TJpegOptions& options,
+                std::string& out);
 // Reads only the header: {width, height}. Throws EPictureError like DecodeJpeg.
 std::pair<int, int> JpegSize(std::string_view bytes);
 

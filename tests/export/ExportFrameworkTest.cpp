@@ -128,6 +128,7 @@ TEST(ExportFramework, AFilterErrorLeavesNoFileAndReachesTheCaller) {
     EXPECT_THROW(f.Report.ExportBuiltReport(filter, dir.File("x.out")), EVNExportError);
     EXPECT_TRUE(afterRan);
     EXPECT_FALSE(fs::exists(dir.File("x.out")));
+    EXPECT_TRUE(fs::is_empty(dir.Path)) << "the pages written so far must not stay behind";
     EXPECT_EQ(f.Report.ExportSink, nullptr);
 
     // An output folder that cannot be created: the file error reaches the caller, nothing is left.
@@ -233,4 +234,31 @@ TEST(ExportFramework, PixelFormatsReduceColoursAsTheirDepthHolds) {
     TVNPixelFormat f = pf8bit;
     EXPECT_FALSE(ParsePixelFormat("12 bit", f));
     EXPECT_EQ(std::string(PixelFormatName(pf15bit)), "15 bit");
+}
+
+TEST(ExportFramework, PixelFormatsReduceRowsAsTheyReduceWholePictures) {
+    // Every channel value in every position, alpha included, over a row whose length is not a
+    // multiple of any block size.
+    TRasterImage picture(259, 1);
+    for (int x = 0; x < picture.Width; ++x) {
+        const std::uint32_t c = std::uint32_t(x % 256);
+        picture.SetPixel(x, 0, (c ^ 0x5A) << 24 | c << 16 | (255 - c) << 8 | (c * 7 % 256));
+    }
+    for (TVNPixelFormat format : {pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit}) {
+        TRasterImage whole = picture;
+        ReduceToPixelFormat(whole, format);
+        std::vector<std::uint32_t> row(picture.Pixels.size());
+        ReducePixels(picture.Pixels.data(), row.data(), row.size(), format);
+        EXPECT_EQ(row, whole.Pixels) << PixelFormatName(format);
+        EXPECT_EQ(ReducesPixels(format), whole.Pixels != picture.Pixels) << PixelFormatName(format);
+    }
+    // The colour cube level by level: (c + 25) / 51 * 51 for each channel, opaque.
+    TRasterImage cube = picture;
+    ReduceToPixelFormat(cube, pf8bit);
+    for (int x = 0; x < picture.Width; ++x) {
+        const std::uint32_t in = picture.Pixel(x, 0), out = cube.Pixel(x, 0);
+        EXPECT_EQ(out >> 24, 0xFFu) << x;
+        for (int shift : {0, 8, 16})
+            EXPECT_EQ((out >> shift) & 0xFF, (((in >> shift) & 0xFF) + 25) / 51 * 51) << x << "/" << shift;
+    }
 }

@@ -277,6 +277,33 @@ TEST(AtomicFile, ReplacesContentKeepsModeAndFollowsLinks) {
     EXPECT_EQ(FileText(folder / "a/b/c.ini"), "deep");
 }
 
+TEST(AtomicFile, WriterPutsItsPiecesInPlaceOnlyOnCommit) {
+    TScratchFolder folder;
+    const std::string file = folder / "big.out";
+    AtomicWriteFile(file, "old");
+    // Small pieces gathered, and one larger than any buffer, in order.
+    const std::string large(3 << 20, 'L');
+    std::string expected;
+    {
+        TAtomicFileWriter writer(file);
+        for (const std::string& piece : {std::string("head "), large, std::string(" tail")}) {
+            writer.Write(piece);
+            expected += piece;
+        }
+        EXPECT_EQ(writer.Size(), std::int64_t(expected.size()));
+        EXPECT_EQ(FileText(file), "old");
+        writer.Commit();
+    }
+    EXPECT_TRUE(FileText(file) == expected);
+    // A writer given up before Commit leaves the file as it was and nothing beside it.
+    {
+        TAtomicFileWriter writer(file);
+        writer.Write(large);
+    }
+    EXPECT_TRUE(FileText(file) == expected);
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"big.out"});
+}
+
 TEST(AtomicFile, TemporariesOfAKilledWriteAreRemovedByTheNextWrite) {
     TScratchFolder folder;
     const std::string file = folder / "Trevalmpos.ini";

@@ -4,15 +4,16 @@
 //
 // A filter receives the report's export sequence (TVNReport::ExportBuiltReport): begin document,
 // then per page begin page, one OnData per object, one OnText per text line of every text object,
-// end page, and finally end document. Output goes to Stream, an in-memory buffer the report
-// writes to the chosen file only once the document is complete, so a failed export never leaves
-// a half-written file behind.
+// end page, and finally end document. Output goes to Stream, which writes a temporary file beside
+// the chosen one as the pages come; the report puts it in place only once the document is
+// complete, so a failed export never leaves a half-written file behind.
 #pragma once
 
 #include "report/VNMemoPaint.h"
 #include "report/VNReport.h"
 
 #include "platform/AnsiString.h"
+#include "platform/AtomicFile.h"
 #include "platform/Graphics.h"
 #include "platform/Picture.h"
 
@@ -32,12 +33,17 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The bytes of one output file while it is written.
+// The bytes of one output file while it is written (no copy of the file is kept in memory).
 class TVNExportStream {
 public:
-    void Write(std::string_view bytes) { Data.append(bytes); }
-    std::int64_t Size() const { return std::int64_t(Data.size()); }
-    std::string Data;
+    explicit TVNExportStream(const std::string& fileName) : FFile(fileName) {}
+    void Write(std::string_view bytes) { FFile.Write(bytes); }
+    std::int64_t Size() const { return FFile.Size(); }
+    // The file appears at its name complete; a stream dropped without this leaves nothing.
+    void Commit() { FFile.Commit(); }
+
+private:
+    TAtomicFileWriter FFile;
 };
 
 // Options a filter offers by name, shared by its dialog and `--option NAME=VALUE`.
@@ -150,6 +156,10 @@ public:
     // The pixels drawn so far into an image the caller keeps from page to page (no new
     // allocation when the size is unchanged).
     virtual void CopyImage(TRasterImage& into) { into = Image(); }
+    // Row y of the pixels drawn so far, where they lie (0xAARRGGBB words, the image's width of
+    // them): a reader that goes through the page once needs no copy of it. Valid until the
+    // canvas is used again.
+    virtual const std::uint32_t* ScanLine(int y) = 0;
 };
 
 using TVNRasterSurfaceFactory = std::function<std::unique_ptr<IVNRasterSurface>(int width, int height)>;

@@ -1,13 +1,14 @@
 // The report's side of an export: the fixed call sequence a filter receives, the progress window
-// with its Cancel button, and writing the finished output file in one piece.
+// with its Cancel button, and putting the finished output file in place in one step.
 #include "VNExportFilter.h"
 
 #include "report/VNEMFPages.h"
 #include "report/VNStrings.h"
 #include "report/VNWindowServices.h"
 
-#include "platform/AtomicFile.h"
 #include "platform/Locale.h"
+
+#include <optional>
 
 namespace {
 
@@ -34,8 +35,7 @@ bool TVNReport::ExportBuiltReport(TVNExportFilter& filter, const std::string& fi
     if (!cont || !EMFPages || EMFPages->Count() == 0) return false;
     if (filter.ShowModal() != mrOk) return false;
 
-    TVNExportStream stream;
-    filter.Stream = &stream;
+    std::optional<TVNExportStream> stream;
     std::unique_ptr<IVNProgressWindow> progress;
     if (ShowProgress && !OnProgress)
         if (IVNWindowServices* services = VNWindowServices()) {
@@ -50,6 +50,8 @@ bool TVNReport::ExportBuiltReport(TVNExportFilter& filter, const std::string& fi
         if (filter.OnAfterExport) filter.OnAfterExport(filter.FileName);
     };
     try {
+        stream.emplace(filter.FileName);
+        filter.Stream = &*stream;
         filter.OnBeginDoc();
         bool terminated = false;
         for (int i = 0; i < EMFPages->Count() && !terminated; ++i) {
@@ -66,9 +68,10 @@ bool TVNReport::ExportBuiltReport(TVNExportFilter& filter, const std::string& fi
         }
         filter.OnEndDoc();
         progress.reset();
-        AtomicWriteFile(filter.FileName, stream.Data);
+        stream->Commit();
     } catch (...) {
         // Nothing half-written reaches the disk; the caller gets the error after the event.
+        stream.reset();
         afterExport();
         throw;
     }

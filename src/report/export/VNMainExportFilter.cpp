@@ -176,9 +176,13 @@ void TVNMainExportFilter::OnText(const TRect& drawRect, int x, TVNView& view, in
     TextList.push_back(std::move(rec));
 }
 
-std::string TVNMainExportFilter::BitmapToJpeg(const TRasterImage& image, int quality) {
+TJpegOptions TVNMainExportFilter::BitmapJpegOptions(int quality) {
     TJpegOptions o;
     o.Quality = std::clamp(quality, 1, 100);
     o.Progressive = false;
-    return EncodeJpeg(image, o);
+    return o;
+}
+
+std::string TVNMainExportFilter::BitmapToJpeg(const TRasterImage& image, int quality) {
+    return EncodeJpeg(image, BitmapJpegOptions(quality));
 }

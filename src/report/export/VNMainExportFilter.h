@@ -97,6 +97,7 @@ public:
     void OnText(const TRect& drawRect, int x, TVNView& view, int frameFlags, const AnsiString& text,
                 int y) override;
 
-    // A picture as a JPEG file's bytes at the given quality.
+    // A picture as a JPEG file's bytes at the given quality (baseline, quality clamped to 1..100).
     static std::string BitmapToJpeg(const TRasterImage& image, int quality);
+    static TJpegOptions BitmapJpegOptions(int quality);
 };

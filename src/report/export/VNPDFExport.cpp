@@ -20,18 +20,6 @@ std::string Ref(int number) {
     return std::to_string(number) + " 0 R";
 }
 
-// The page image as the file stores raw images: rows from the top, red, green, blue per pixel.
-std::string RawRgb(const TRasterImage& image) {
-    std::string out(std::size_t(image.Width) * std::size_t(image.Height) * 3, '\0');
-    char* p = out.data();
-    for (std::uint32_t argb : image.Pixels) {
-        *p++ = char((argb >> 16) & 0xFF);
-        *p++ = char((argb >> 8) & 0xFF);
-        *p++ = char(argb & 0xFF);
-    }
-    return out;
-}
-
 // A background picture as the canvas draws it; a damaged one is left out rather than failing
 // the whole export.
 TPicture PlatformPicture(const TVNPicture& picture) {
@@ -90,8 +78,6 @@ void TVNPDFExport::OnBeginPage() {
     TVNPreparedPage& page = Report->EMFPages->Page(ExportPageIndex);
     FSavedVisible = page.Visible;
     page.Visible = 1;
-    FImageBuffer.clear();
-    FImageOffsets.clear();
     FText.Clear();
     FPageObject = NextObject();
     FKids += " " + Ref(FPageObject);
@@ -99,7 +85,7 @@ void TVNPDFExport::OnBeginPage() {
     FLengthObject = NextObject();
 }
 
-std::string TVNPDFExport::PageImage(int& width, int& height) {
+void TVNPDFExport::DrawPageImage() {
     TVNEMFPages& pages = *Report->EMFPages;
     TVNPreparedPage& page = pages.Page(ExportPageIndex);
     if (!FSurface) FSurface = CreateVNRasterSurface(FWidth, FHeight);
@@ -124,29 +110,45 @@ std::string TVNPDFExport::PageImage(int& width, int& height) {
     const bool wasDecoded = page.DecodedPage != nullptr;
     pages.DrawPage(ExportPageIndex, canvas, TRect{0, 0, pageWidth, pageHeight});
     if (!wasDecoded) page.DecodedPage.reset(); // one decoded page at a time
-    FSurface->CopyImage(FPixels);
-    ReduceToPixelFormat(FPixels, PixelFormat);
-    width = FPixels.Width;
-    height = FPixels.Height;
-    return ExportImageFormat == ifBMP ? RawRgb(FPixels) : TVNMainExportFilter::BitmapToJpeg(FPixels, JPEGQuality);
+}
+
+const std::uint32_t* TVNPDFExport::ImageRow(int y) {
+    const std::uint32_t* row = FSurface->ScanLine(y);
+    if (!ReducesPixels(PixelFormat)) return row;
+    FRow.resize(std::size_t(FWidth));
+    ReducePixels(row, FRow.data(), FRow.size(), PixelFormat);
+    return FRow.data();
+}
+
+void TVNPDFExport::EncodePageImage() {
+    // The rows go from the surface to the encoder one at a time, reduced on the way, into a
+    // buffer that serves every page: no copy of the whole page, no new buffer per page.
+    if (ExportImageFormat != ifBMP) {
+        EncodeJpeg(FWidth, FHeight, [this](int y) { return ImageRow(y); },
+                   TVNMainExportFilter::BitmapJpegOptions(JPEGQuality), FImageData);
+        return;
+    }
+    // Raw images are rows from the top, red, green, blue per pixel.
+    FImageData.resize(std::size_t(FWidth) * std::size_t(FHeight) * 3);
+    char* p = FImageData.data();
+    for (int y = 0; y < FHeight; ++y) {
+        const std::uint32_t* row = ImageRow(y);
+        for (int x = 0; x < FWidth; ++x) {
+            *p++ = char((row[x] >> 16) & 0xFF);
+            *p++ = char((row[x] >> 8) & 0xFF);
+            *p++ = char(row[x] & 0xFF);
+        }
+    }
 }
 
 void TVNPDFExport::OnEndPage() {
     TVNPreparedPage& page = Report->EMFPages->Page(ExportPageIndex);
-    // 1-3: the page's image object, into the buffer written after the page's own objects.
-    int width = 0, height = 0;
-    const std::string data = PageImage(width, height);
+    // 1-3: the page's image object, written after the page's own objects.
+    DrawPageImage();
+    EncodePageImage();
     const int image = NextObject();
     const int position = int(FImages.size());
     FImages.push_back(image);
-    FImageOffsets.emplace_back(std::int64_t(FImageBuffer.size()), image);
-    FImageBuffer += std::to_string(image) + " 0 obj" + CRLF + "<< /Type/XObject/Subtype/Image/Name/Img" +
-                    std::to_string(position) + "/Width " + std::to_string(width) + "/Height " +
-                    std::to_string(height) + "/BitsPerComponent 8/ColorSpace/DeviceRGB" +
-                    (ExportImageFormat == ifBMP ? "" : "/Filter/DCTDecode") + "/Length " +
-                    std::to_string(data.size()) + CRLF + ">>" + CRLF + "stream" + CRLF;
-    FImageBuffer += data;
-    FImageBuffer += std::string(CRLF) + "endstream" + CRLF + "endobj" + CRLF;
 
     // 4: the contents paint the image over the whole media box.
     std::string content = "q\r" + PDFNumber(Points(FWidth)) + " 0 0 " + PDFNumber(Points(FHeight)) + " " +
@@ -154,17 +156,19 @@ void TVNPDFExport::OnEndPage() {
                           " Do\rQ\r\n";
     if (SearchableText) content += FText.Operators(Points(FHeight));
 
-    // 5-8: page, contents, length, then the buffered image.
+    // 5-8: page, contents, length, then the image.
     WriteObject(FPageObject, "/Type /Page" + std::string(CRLF) + "/Parent " + Ref(2) + CRLF + "/Contents " +
                                  Ref(FContentsObject));
     WriteObject(FContentsObject, "<< /Length " + Ref(FLengthObject) + " >>", false);
     WriteRaw("stream" + std::string(CRLF) + content + CRLF + "endstream" + CRLF + "endobj" + CRLF);
     WriteObject(FLengthObject, std::to_string(content.size()));
-    const std::int64_t base = Stream->Size();
-    for (const auto& [offset, number] : FImageOffsets)
-        SetOffset(number, base + offset);
-    WriteRaw(FImageBuffer);
-    FImageBuffer.clear();
+    SetOffset(image, Stream->Size());
+    WriteRaw(std::to_string(image) + " 0 obj" + CRLF + "<< /Type/XObject/Subtype/Image/Name/Img" +
+             std::to_string(position) + "/Width " + std::to_string(FWidth) + "/Height " + std::to_string(FHeight) +
+             "/BitsPerComponent 8/ColorSpace/DeviceRGB" + (ExportImageFormat == ifBMP ? "" : "/Filter/DCTDecode") +
+             "/Length " + std::to_string(FImageData.size()) + CRLF + ">>" + CRLF + "stream" + CRLF);
+    WriteRaw(FImageData);
+    WriteRaw(std::string(CRLF) + "endstream" + CRLF + "endobj" + CRLF);
 
     // 9.
     page.Visible = FSavedVisible;
@@ -173,7 +177,8 @@ void TVNPDFExport::OnEndPage() {
 
 void TVNPDFExport::OnEndDoc() {
     FSurface.reset();
-    FPixels = TRasterImage();
+    FImageData = std::string();
+    FRow = std::vector<std::uint32_t>();
     int font = 0;
     if (SearchableText) {
         font = NextObject();

@@ -16,8 +16,8 @@
 #include "VNPixelFormat.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 enum TVNCompressionMethod { vncmNone, vncmFastest, vncmNormal, vncmMaxCompress };
@@ -55,8 +55,12 @@ private:
     void WriteRaw(const std::string& bytes) { Stream->Write(bytes); }
     int NextObject() { return ++FObjectCounter; }
     void SetOffset(int number, std::int64_t offset);
-    // The page drawn onto a bitmap of the first page's size, as the stored image's bytes.
-    std::string PageImage(int& width, int& height);
+    // The page drawn onto the surface of the first page's size.
+    void DrawPageImage();
+    // The surface's row y as the image stores it (reduced to PixelFormat).
+    const std::uint32_t* ImageRow(int y);
+    // The drawn page as the stored image's bytes, into FImageData.
+    void EncodePageImage();
     double Points(double reportPixels) const;
 
     int FObjectCounter = 5;
@@ -65,12 +69,12 @@ private:
     int FWidth = 0, FHeight = 0; // first prepared page, report pixels
     int FPageObject = 0, FContentsObject = 0, FLengthObject = 0;
     std::uint8_t FSavedVisible = 0;
-    std::string FImageBuffer;
-    std::vector<std::pair<std::int64_t, int>> FImageOffsets; // offset in the buffer, object number
-    std::vector<int> FImages;                                // object number of "Img" + position
+    std::vector<int> FImages; // object number of "Img" + position
     std::string FKids;
     TVNPDFTextLayer FText;
-    // One surface and one pixel buffer for the whole document (pages share the first's size).
+    // One surface, one row and one image buffer for the whole document (pages share the first
+    // page's size).
     std::unique_ptr<IVNRasterSurface> FSurface;
-    TRasterImage FPixels;
+    std::vector<std::uint32_t> FRow;
+    std::string FImageData;
 };

@@ -6,6 +6,8 @@
 
 #include "platform/Picture.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 enum TVNPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit };
@@ -20,3 +22,8 @@ bool ParsePixelFormat(const std::string& text, TVNPixelFormat& format);
 // the 16 VGA colours, 8 bit the 6 x 6 x 6 colour cube of the halftone palette, 15 and 16 bit five
 // (green six) bits per channel. Device, 24 and 32 bit keep the pixels.
 void ReduceToPixelFormat(TRasterImage& image, TVNPixelFormat format);
+// The same for `count` pixels from `in` to `out` (which may be `in`): one row at a time, so a
+// page can be reduced on its way to a file without a copy of the whole page.
+void ReducePixels(const std::uint32_t* in, std::uint32_t* out, std::size_t count, TVNPixelFormat format);
+// Whether the depth changes pixels at all (Device, 24 and 32 bit do not).
+bool ReducesPixels(TVNPixelFormat format);

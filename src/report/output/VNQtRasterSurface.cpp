@@ -17,37 +17,45 @@ public:
         FImage.setDotsPerMeterX(3780); // 96 dpi
         FImage.setDotsPerMeterY(3780);
         FImage.fill(Qt::white);
-        FPainter.begin(&FImage);
-        FCanvas = std::make_unique<TQtCanvas>(&FPainter, 96, 96);
     }
-    ~TQtRasterSurface() override {
-        FCanvas.reset();
-        FPainter.end();
+    ~TQtRasterSurface() override { Close(); }
+    ICanvas& Canvas() override {
+        Open();
+        return *FCanvas;
     }
-    ICanvas& Canvas() override { return *FCanvas; }
     void CopyImage(TRasterImage& into) override {
-        FCanvas.reset();
-        FPainter.end();
+        Close();
         into.Width = FImage.width();
         into.Height = FImage.height();
         into.Pixels.resize(std::size_t(into.Width) * std::size_t(into.Height));
-        // RGB32 rows are opaque 0xFFRRGGBB words, the layout of the raster image.
         for (int y = 0; y < into.Height; ++y)
-            std::memcpy(into.Pixels.data() + std::size_t(y) * std::size_t(into.Width), FImage.constScanLine(y),
+            std::memcpy(into.Pixels.data() + std::size_t(y) * std::size_t(into.Width), ScanLine(y),
                         std::size_t(into.Width) * 4);
-        FPainter.begin(&FImage);
-        FCanvas = std::make_unique<TQtCanvas>(&FPainter, 96, 96);
     }
     TRasterImage Image() override {
-        FCanvas.reset(); // ends what the painter holds back before the pixels are read
-        FPainter.end();
-        TRasterImage image = QImageToRaster(FImage);
-        FPainter.begin(&FImage);
-        FCanvas = std::make_unique<TQtCanvas>(&FPainter, 96, 96);
-        return image;
+        Close();
+        return QImageToRaster(FImage);
+    }
+    const std::uint32_t* ScanLine(int y) override {
+        Close();
+        // RGB32 rows are opaque 0xFFRRGGBB words, the layout of the raster image.
+        return reinterpret_cast<const std::uint32_t*>(FImage.constScanLine(y));
     }
 
 private:
+    // The painter draws while the canvas is in use and is ended before the pixels are read, so
+    // nothing it holds back is missing from them; the next Canvas() begins it again.
+    void Open() {
+        if (FCanvas) return;
+        FPainter.begin(&FImage);
+        FCanvas = std::make_unique<TQtCanvas>(&FPainter, 96, 96);
+    }
+    void Close() {
+        if (!FCanvas) return;
+        FCanvas.reset();
+        FPainter.end();
+    }
+
     QImage FImage;
     QPainter FPainter;
     std::unique_ptr<TQtCanvas> FCanvas;
