@@ -2,6 +2,7 @@
 // print button hidden still prints through the dialog, Ctrl+Alt+P prints the page shown, and the
 // printer-resolution zoom takes the queue's resolution. The queue's PDF is read back with poppler.
 #include "report_output/OutputFixture.h"
+#include "support/CupsSandbox.h"
 
 #include "report/output/VNCupsPrintPlatform.h"
 #include "report/output/VNPreviewForm.h"
@@ -25,25 +26,12 @@ namespace {
 
 QString U(const char* s) { return QString::fromUtf8(s); }
 
-std::string Env(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? v : "";
-}
-
-std::string Shell(const std::string& command) {
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buf[4096];
-        for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-        pclose(p);
-    }
-    return out;
-}
+using namespace cupssandbox;
 
 class PreviewPrint : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (Env("CUPS_SANDBOX").empty()) GTEST_SKIP() << "needs the private scheduler (with_cups.sh)";
+        if (!Running()) GTEST_SKIP() << "needs the private scheduler (with_cups.sh)";
         TestApp();
         InstallVNCupsPrinting();
     }
@@ -53,18 +41,12 @@ protected:
     }
     // The pages of the newest job on the pass-through queue, each page's text without blanks.
     std::vector<std::string> LastJobPages(const std::string& previousJob) {
-        const std::string script = Env("CUPS_SANDBOX_SCRIPT") + " ";
-        std::string job = Shell(script + "last_job " + Env("CUPS_SANDBOX") + " vnfile");
+        std::string job = Sandbox("last_job vnfile");
         while (!job.empty() && job.back() == '\n') job.pop_back();
         if (job.empty() || job == previousJob) return {};
-        EXPECT_EQ(std::system((script + "wait_job " + Env("CUPS_SANDBOX") + " " + job + " 30").c_str()), 0);
-        std::vector<std::string> pages(1);
-        for (char c : Shell("pdftotext -raw " + Env("CUPS_SANDBOX") + "/out/vnfile.pdf -"))
-            if (c == '\f') pages.emplace_back();
-            else if (c != '\n' && c != ' ') pages.back() += c;
-        pages.pop_back();
+        EXPECT_TRUE(WaitJob(job));
         LastJob = job;
-        return pages;
+        return PassThroughPages();
     }
     std::string LastJob;
 };

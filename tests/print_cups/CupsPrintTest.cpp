@@ -4,6 +4,7 @@
 // page log shows each job's media); the source reaching the job; scaling onto A5; a queue that
 // refuses jobs.
 #include "print/BuiltPages.h"
+#include "support/CupsSandbox.h"
 
 #include "report/VNEngine.h"
 #include "report/VNStrings.h"
@@ -24,22 +25,7 @@
 
 namespace {
 
-std::string Env(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? v : "";
-}
-
-std::string Shell(const std::string& command) {
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buf[4096];
-        std::size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-            out.append(buf, n);
-        pclose(p);
-    }
-    return out;
-}
+using namespace cupssandbox;
 
 class CupsPrint : public ::testing::Test {
 protected:
@@ -51,7 +37,7 @@ protected:
         VNState().ScreenDPI = 96;
     }
     void SetUp() override {
-        if (Env("CUPS_SANDBOX").empty()) GTEST_SKIP() << "needs the private scheduler (with_cups.sh)";
+        if (!Running()) GTEST_SKIP() << "needs the private scheduler (with_cups.sh)";
         InstallVNCupsPrinting();
         // vnfile, the pass-through queue, is the scheduler's default.
         ASSERT_EQ(VNSharedPrinter().SelectedName(), VNText(TVNText::DefaultPrinter));
@@ -60,27 +46,10 @@ protected:
         InstallVNPrinting(nullptr);
         SetVNPrinter(nullptr);
     }
-    std::string Sandbox(const std::string& args) {
-        return Shell(Env("CUPS_SANDBOX_SCRIPT") + " " + args.substr(0, args.find(' ')) + " " + Env("CUPS_SANDBOX") +
-                   args.substr(args.find(' ')) + " 2>&1");
-    }
     // Waits for the job and answers the pages of the pass-through queue's PDF as texts.
     std::vector<std::string> PrintedPages(int jobId) {
-        EXPECT_EQ(std::system((Env("CUPS_SANDBOX_SCRIPT") + " wait_job " + Env("CUPS_SANDBOX") + " " +
-                               std::to_string(jobId) + " 30")
-                                  .c_str()),
-                  0);
-        std::string text = Shell("pdftotext -raw " + Env("CUPS_SANDBOX") + "/out/vnfile.pdf -");
-        std::vector<std::string> pages;
-        std::string page;
-        for (char c : text) {
-            if (c == '\f') {
-                pages.push_back(page);
-                page.clear();
-            } else if (c != '\n' && c != ' ')
-                page += c;
-        }
-        return pages;
+        EXPECT_TRUE(WaitJob(std::to_string(jobId)));
+        return PassThroughPages();
     }
     std::vector<std::string> PrintAndRead(TBuiltPages& built, const AnsiString& list, int copies, bool collate,
                                           int selection) {
@@ -143,7 +112,7 @@ TEST_F(CupsPrint, EveryRunOfEqualPaperIsOneJobWithItsMediaAndTheSourceReachesIt)
     ASSERT_EQ(out.Documents.size(), 2u);
     for (const TPrintResult& d : out.Documents) {
         PrintedPages(d.JobId);
-        const std::string job = Sandbox("job " + std::to_string(d.JobId));
+        const std::string job = Sandbox("job " + std::to_string(d.JobId) + " 2>&1");
         EXPECT_NE(job.find("media=iso_a4_210x297mm"), std::string::npos) << job;
         EXPECT_NE(job.find("media-source=bottom"), std::string::npos) << job;
         EXPECT_NE(job.find("copies=1"), std::string::npos) << job;

@@ -473,10 +473,19 @@ void TVNPreview::PaintMatch(QPainter& painter) {
 
 // ---- mouse ---------------------------------------------------------------------------------------
 
-int TVNPreview::PageAt(QPoint p) const {
-    const QPoint unscrolled = p + QPoint(FHBar->value(), FVBar->value());
-    for (std::size_t i = 0; i < FRects.size(); ++i)
-        if (FRects[i].contains(unscrolled)) return int(i);
+QPoint TVNPreview::Unscrolled(QPoint p) const {
+    return p + QPoint(FHBar->value(), FVBar->value());
+}
+
+int TVNPreview::PageAt(QPoint p, TPoint* onPage) const {
+    const QPoint u = Unscrolled(p);
+    for (std::size_t i = 0; i < FRects.size(); ++i) {
+        const QRect& r = FRects[i];
+        if (!r.contains(u)) continue;
+        if (onPage)
+            *onPage = TPoint{int(std::lround((u.x() - r.left()) / FScale)), int(std::lround((u.y() - r.top()) / FScale))};
+        return int(i);
+    }
     return -1;
 }
 
@@ -487,13 +496,9 @@ void TVNPreview::MousePress(QMouseEvent* e) {
         return;
     }
     if (e->button() != Qt::LeftButton || !FReport) return;
-    const int page = PageAt(e->position().toPoint());
-    if (page >= 0) {
-        const QRect r = FRects[std::size_t(page)];
-        const QPoint u = e->position().toPoint() + QPoint(FHBar->value(), FVBar->value());
-        const TPoint at{int(std::lround((u.x() - r.left()) / FScale)), int(std::lround((u.y() - r.top()) / FScale))};
-        if (FReport->EMFPages->HitTest(page, at, true)) return;
-    }
+    TPoint at;
+    const int page = PageAt(e->position().toPoint(), &at);
+    if (page >= 0 && FReport->EMFPages->HitTest(page, at, true)) return;
     FDragging = true;
     FDragStart = FPressPos = e->globalPosition().toPoint();
     FDragH = FHBar->value(), FDragV = FVBar->value();
@@ -509,13 +514,11 @@ void TVNPreview::MouseMove(QMouseEvent* e) {
         ScrollTo(FDragH - d.x(), FDragV - d.y());
         return;
     }
-    const int page = PageAt(e->position().toPoint());
+    TPoint at;
+    const int page = PageAt(e->position().toPoint(), &at);
     Qt::CursorShape shape = page >= 0 ? Qt::OpenHandCursor : Qt::ArrowCursor;
     if (page >= 0 && FReport && FReport->OnMouseOverObject) {
         // The view under the mouse names its cursor; elsewhere on the page the plain arrow.
-        const QRect r = FRects[std::size_t(page)];
-        const QPoint u = e->position().toPoint() + QPoint(FHBar->value(), FVBar->value());
-        const TPoint at{int(std::lround((u.x() - r.left()) / FScale)), int(std::lround((u.y() - r.top()) / FScale))};
         int cursor = 0;
         shape = FReport->EMFPages->HitTest(page, at, false, &cursor) ? CursorShapeOf(cursor) : Qt::ArrowCursor;
     }
@@ -529,7 +532,7 @@ void TVNPreview::MouseRelease(QMouseEvent* e) {
     if (!wasDragging || !FMagnifier || e->button() != Qt::LeftButton) return;
     if ((e->globalPosition().toPoint() - FPressPos).manhattanLength() > 4) return;
     // The magnifier: whole page <-> 100 %, keeping the clicked point of the page in view.
-    const QPoint at = e->position().toPoint() + QPoint(FHBar->value(), FVBar->value());
+    const QPoint at = Unscrolled(e->position().toPoint());
     const double before = FScale;
     if (FZoomMode == zmOnePage) Zoom(100);
     else OnePage();

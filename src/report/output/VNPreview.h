@@ -125,7 +125,11 @@ private:
     void UpdatePageText();
     void ReleaseAll();
     void ClearCache();
-    int PageAt(QPoint panelPos) const;
+    // The point of the panel in the scrolled area (where the page rectangles lie).
+    QPoint Unscrolled(QPoint panelPos) const;
+    // The page under a point of the panel (-1 between and beside pages) and, when asked, the
+    // point's place on that page in report pixels.
+    int PageAt(QPoint panelPos, TPoint* onPage = nullptr) const;
     bool SearchFrom(int page, int record);
     // Scroll so that page `index` is shown with the match rectangle in view.
     void ShowMatch(int index);
