@@ -5,10 +5,7 @@
 set -euo pipefail
 vnreport="$1"
 examples="$2"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir -m 700 "$work/runtime"
-export XDG_RUNTIME_DIR="$work/runtime"
+source "$(dirname "$0")/vnreport_work.sh"
 
 check_render() { # name report data expected-pages width height
   local name="$1" report="$2" data="$3" expected="$4"

@@ -7,10 +7,7 @@
 set -uo pipefail
 vnreport="$1"
 examples="$2"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir -m 700 "$work/runtime"
-export XDG_RUNTIME_DIR="$work/runtime"
+source "$(dirname "$0")/vnreport_work.sh"
 report="$examples/goods_list.vnf"
 fail=0
 bad() { echo "FAIL: $*"; fail=1; }

@@ -6,10 +6,7 @@
 set -euo pipefail
 vnreport="$1"
 examples="$2"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir -m 700 "$work/runtime"
-export XDG_RUNTIME_DIR="$work/runtime"
+source "$(dirname "$0")/vnreport_work.sh"
 
 export_one() { # out report data format [options...]
   local out="$1" report="$2" data="$3" format="$4"

@@ -5,10 +5,7 @@
 set -uo pipefail
 vnreport="$1"
 examples="$2"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir -m 700 "$work/runtime"
-export XDG_RUNTIME_DIR="$work/runtime"
+source "$(dirname "$0")/vnreport_work.sh"
 fail=0
 check() { # check WHAT RC PATTERN -- command...
   local what="$1" rc="$2" pattern="$3"; shift 4

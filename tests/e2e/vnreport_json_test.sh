@@ -8,10 +8,7 @@ vnreport="$1"
 source_dir="$2"
 examples="$source_dir/examples"
 built="$3"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir -m 700 "$work/runtime"
-export XDG_RUNTIME_DIR="$work/runtime"
+source "$(dirname "$0")/vnreport_work.sh"
 fail=0
 
 n=0

@@ -25,6 +25,7 @@ struct TMessageRecorder {
 };
 
 using reportmakers::AddMemo;
+using reportmakers::AddView;
 
 inline TVNBandView* AddBand(TVNPage& page, const AnsiString& name, int type, int top, int height) {
     return reportmakers::AddBand(page, name, type, top, height, 700);

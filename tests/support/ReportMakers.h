@@ -18,6 +18,14 @@ View* AddNamed(TVNPage& page, View* view, const AnsiString& name) {
     return view;
 }
 
+// A view of any kind placed on the page.
+template <class View>
+View* AddView(TVNPage& page, const AnsiString& name, int left, int top, int width, int height) {
+    auto* view = new View;
+    view->PlaceAt(left, top, width, height);
+    return AddNamed(page, view, name);
+}
+
 inline TVNBandView* AddBand(TVNPage& page, const AnsiString& name, int type, int top, int height,
                             int width = 1000) {
     auto* band = new TVNBandView;
