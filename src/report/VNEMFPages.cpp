@@ -158,6 +158,7 @@ void TVNEMFPages::ForEachStreamView(TVNStream& s, const std::function<void(std::
             view->IsPrinting = true;
             view->ReadFromStream(s);
             view->IsPrinting = false;
+            view->ClampStoredGeometry();
             view->Memo = view->Memo1; // the decoded page is edited and drawn from Memo
             fn(std::move(view));
         }

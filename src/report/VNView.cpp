@@ -20,6 +20,14 @@ static int RoundInt(double v) {
     return RoundToIntClamped(v);
 }
 
+// Painted edges stay within this many pixels either way, so the painters can add or take a few
+// pixels (and add two edges) without overflowing, whatever the scale of the drawing target.
+static constexpr double MaxPaintCoordinate = double(1 << 28);
+
+static int PaintInt(double v) {
+    return RoundInt(std::clamp(std::isnan(v) ? 0.0 : v, -MaxPaintCoordinate, MaxPaintCoordinate));
+}
+
 AnsiString ExpandBrackets(std::string_view text, const TVNTextEvaluator& evaluate) {
     AnsiString out;
     std::size_t i = 0;
@@ -536,18 +544,18 @@ void TVNView::ScaleForPaint() {
     }
     // Computed in doubles and clamped: a damaged built page cannot overflow the geometry.
     const double l0 = Left, t0 = Top, w0 = Width, h0 = Height;
-    Left = RoundInt(std::nearbyint(l0 * PaintScaleX) + PaintOffsetX);
-    Top = RoundInt(std::nearbyint(t0 * PaintScaleY) + PaintOffsetY);
-    Width = RoundInt(w0 * PaintScaleX);
-    Height = RoundInt(h0 * PaintScaleY);
+    Left = PaintInt(std::nearbyint(l0 * PaintScaleX) + PaintOffsetX);
+    Top = PaintInt(std::nearbyint(t0 * PaintScaleY) + PaintOffsetY);
+    Width = PaintInt(w0 * PaintScaleX);
+    Height = PaintInt(h0 * PaintScaleY);
     double fw[4];
     for (int i = 0; i < 4; ++i) {
         TVNFrameLine& f = Frames()[i];
         if (!f.Visible) f.Width = 0;
         fw[i] = f.Width;
     }
-    GapX = RoundInt(GapX * PaintScaleX + 0.5);
-    GapY = RoundInt(GapY * PaintScaleY + 0.5);
+    GapX = PaintInt(GapX * PaintScaleX + 0.5);
+    GapY = PaintInt(GapY * PaintScaleY + 0.5);
     for (int i = 0; i < 4; ++i)
         Frames()[i].Width = float(Frames()[i].Width * PaintScaleX);
     double inner[4] = {
@@ -565,7 +573,17 @@ void TVNView::ScaleForPaint() {
         const TVNFrameLine& f = Frames()[sideOfEdge[e]];
         if (f.Visible && (f.Style & fsDoubleLine)) inner[e] += sign[e] * std::nearbyint(2.0 * f.Width);
     }
-    InnerRect = TRect{RoundInt(inner[0]), RoundInt(inner[1]), RoundInt(inner[2]), RoundInt(inner[3])};
+    InnerRect = TRect{PaintInt(inner[0]), PaintInt(inner[1]), PaintInt(inner[2]), PaintInt(inner[3])};
+}
+
+void TVNView::ClampStoredGeometry() {
+    Left = ClampCoordinate(Left);
+    Top = ClampCoordinate(Top);
+    Width = ClampCoordinate(Width);
+    Height = ClampCoordinate(Height);
+    for (TVNFrameLine& f : Frames())
+        f.Width = std::isnan(f.Width) ? 0.0f
+                                      : std::clamp(f.Width, -float(VNMaxCoordinate), float(VNMaxCoordinate));
 }
 
 void TVNView::UnscaleAfterPaint() {

@@ -174,6 +174,10 @@ public:
     void AssignView(TVNView& source);
     void MakeUniqueName();
     void ApplyBandAlign();
+    // Brings position, size and frame widths into the range of sane geometry. Views read from a
+    // built page are drawn as they are, without the build's clamping, so the page reader calls
+    // this for each: a damaged page then draws where it says, never with overflowing edges.
+    void ClampStoredGeometry();
     // The bracket rule applied with the report's evaluator (or the given one).
     AnsiString ExpandTag(const AnsiString& text, const TVNTextEvaluator& evaluate = nullptr);
 

@@ -2,6 +2,12 @@
 // no pages; STOPREPORT ends the build without pages or message; scripts reach the engine.
 #include "EngineFixture.h"
 
+#include "report/VNEngine.h"
+#include "report/VNMemoLayout.h"
+#include "report/VNMemoView.h"
+
+#include "platform/FixedCanvas.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -84,4 +90,48 @@ TEST(BuildErrors, GeometryAtTheEndsOfTheIntRangeBuildsWithoutOverflow) {
     f.Report.BuildReport();
     EXPECT_EQ(f.Report.FindObject("Row")->Top, 2000000000);
     EXPECT_EQ(f.Report.FindObject("Row")->Height, 2000000000);
+}
+
+TEST(BuildErrors, ABuiltPageWithDamagedGeometryDrawsWithinBoundsAtAnyScale) {
+    // A prepared-pages file is drawn as it is read, without a build in between: whatever edges it
+    // holds, the page reader brings them into range, and drawing at a large scale (a tiny stored
+    // paper on a printer page) keeps every painted edge far from the ends of the int range.
+    TEngineFixture f(TEngineFixture::Rows(1));
+    ListReport(f, {"[name]"});
+    ASSERT_TRUE(f.Report.BuildReport());
+    TVNEMFPages& pages = *f.Report.EMFPages;
+    pages.DecodePage(0);
+    for (TVNView* v : pages.Page(0).DecodedPage->Objects) {
+        if (v->Name != "Row") continue;
+        v->Left = -1886417009;
+        v->Top = 2147483647;
+        v->Width = -2147483647 - 1;
+        v->Height = 2000000000;
+        for (TVNFrameLine& line : v->Frames()) {
+            line.Visible = 1;
+            line.Width = -2000000.0f;
+        }
+    }
+    pages.EncodePage(0);
+    pages.Page(0).DecodedPage.reset();
+
+    pages.DecodePage(0);
+    TVNMemoView* row = nullptr;
+    for (TVNView* v : pages.Page(0).DecodedPage->Objects)
+        if (v->Name == "Row") row = static_cast<TVNMemoView*>(v);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->Left, -VNMaxCoordinate);
+    EXPECT_EQ(row->Top, VNMaxCoordinate);
+    EXPECT_EQ(row->Width, -VNMaxCoordinate);
+    EXPECT_EQ(row->Height, VNMaxCoordinate);
+
+    TFixedCanvas canvas;
+    pages.Page(0).Visible = 1;
+    const TVNPrinterMetrics& m = pages.Page(0).Metrics;
+    pages.DrawPage(0, canvas, TRect{0, 0, m.PaperWidthPx * 1000, m.PaperHeightPx * 1000});
+    const TRect inner = row->InnerRect, text = MemoTextRect(*row);
+    for (int edge : {inner.Left, inner.Top, inner.Right, inner.Bottom})
+        EXPECT_LE(std::abs(std::int64_t(edge)), std::int64_t(1) << 28);
+    EXPECT_LE(text.Right, inner.Right);
+    EXPECT_LE(text.Bottom, inner.Bottom);
 }
