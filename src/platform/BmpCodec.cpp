@@ -12,11 +12,13 @@
 // A packed DIB is the same without the file header; its pixels follow the palette directly.
 //
 // Every size is checked against the input before anything is allocated: uncompressed data must
-// be fully present, and run-length data may not describe more than a bounded number of pixels per
-// input byte. Bad input raises EPictureError.
+// be fully present, and run-length data may not declare more than MaxCompressedBitmapPixels (a
+// valid one may end early and leave the rest to palette entry 0, so its size says nothing about
+// its length). Bad input raises EPictureError.
 #include "platform/Picture.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace {
@@ -83,6 +85,9 @@ TRasterImage DecodeInfo(std::string_view dib, std::size_t pixelOffset, bool pixe
     bool topDown = height < 0;
     if (topDown) height = -height;
     if (width <= 0 || height <= 0) Fail("width or height is not positive");
+    if ((compression == 1 || compression == 2) && width * height > MaxCompressedBitmapPixels)
+        throw EPictureError("压缩位图的尺寸 " + std::to_string(width) + " × " + std::to_string(height) +
+                            " 超过 " + std::to_string(MaxCompressedBitmapPixels / 10000) + " 万像素的上限");
     if (width * height > MaxPicturePixels) Fail("picture is too large");
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
         Fail("unsupported bits per pixel");
@@ -132,8 +137,6 @@ TRasterImage DecodeInfo(std::string_view dib, std::size_t pixelOffset, bool pixe
 
     std::int64_t stride = ((width * bpp + 31) / 32) * 4;
     if (!rle && stride * height > std::int64_t(data.size())) Fail("pixel data is truncated");
-    if (rle && width * height > std::int64_t(data.size() + 64) * 1024)
-        Fail("picture is too large for its data");
 
     TRasterImage image(int(width), int(height), OpaqueBlack);
     auto rowOf = [&](std::int64_t stored) { return topDown ? stored : height - 1 - stored; };

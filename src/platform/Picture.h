@@ -39,6 +39,11 @@ struct TRasterImage {
 
 // The largest picture any decoder accepts (pixels); an A4 page at 600 dpi is about 35 million.
 constexpr std::int64_t MaxPicturePixels = std::int64_t(1) << 26;
+// Run-length compressed bitmaps may declare at most this many pixels. Their declared size costs
+// memory and time whatever few bytes follow, so a damaged header would otherwise cost hundreds of
+// megabytes for a file of a few bytes; 20 million pixels is an A4 page at 400 dpi, far above the
+// logos and forms these bitmaps hold. The refusal names the size and the limit in Chinese.
+constexpr std::int64_t MaxCompressedBitmapPixels = 20'000'000;
 
 // BMP files and packed DIBs (a DIB is a BMP without its 14-byte file header, as metafiles and
 // the clipboard carry it). Reading accepts 1, 4, 8, 16, 24 and 32 bits per pixel, bottom-up

@@ -4,6 +4,7 @@
 #include "VNMemoView.h"
 #include "VNPage.h"
 #include "VNReport.h"
+#include "VNStandardViews.h"
 #include "expr/VNInterpretator.h"
 #include "expr/VNParser.h"
 
@@ -97,6 +98,11 @@ std::vector<TVNCheckProblem> CheckReport(TVNReport& report) {
             if (auto* memo = dynamic_cast<TVNMemoView*>(v); memo && !memo->HighlightCondition.empty()) {
                 const AnsiString problem = ExpressionProblem(memo->HighlightCondition);
                 if (!problem.empty()) out.push_back({v->Name, "Highlight", 1, 1, problem});
+            }
+            // A picture that cannot be decoded prints as an empty frame without a word.
+            if (auto* picture = dynamic_cast<TVNPictureView*>(v)) {
+                const AnsiString problem = picture->DecodeProblem();
+                if (!problem.empty()) out.push_back({v->Name, "Picture", 0, 0, CP936("图片无法显示：") + problem});
             }
         }
     }

@@ -26,12 +26,15 @@ public:
     // Where the picture goes inside InnerRect (after ScaleForPaint) by the Stretched, Center and
     // KeepAspect flags, for a picture of the given natural size.
     TRect PictureTarget(int pictureWidth, int pictureHeight) const;
+    // Why the picture cannot be drawn (CP936), empty when it can or when there is none.
+    AnsiString DecodeProblem();
 
 private:
     // The drawable picture, decoded once per content.
     const TPicture& Decoded();
     TVNPicture FDecodedFrom;
     TPicture FDecoded;
+    AnsiString FDecodeProblem;
 };
 
 class TVNSubReportView : public TVNView {

@@ -59,6 +59,7 @@ const TPicture& TVNPictureView::Decoded() {
     if (FDecodedFrom == Picture) return FDecoded;
     FDecodedFrom = Picture;
     FDecoded = TPicture();
+    FDecodeProblem.clear();
     if (Picture.Empty()) return FDecoded;
     try {
         switch (Picture.Kind) {
@@ -68,10 +69,16 @@ const TPicture& TVNPictureView::Decoded() {
         case pkIcon: FDecoded = TPicture::LoadIcon(Picture.Data); break;
         default: FDecoded = TPicture::Load(Picture.Data); break;
         }
-    } catch (const EPictureError&) {
-        // An unreadable picture shows as an empty one.
+    } catch (const EPictureError& e) {
+        // An unreadable picture shows as an empty one; the report check names the reason.
+        FDecodeProblem = Utf8ToAnsi(e.what());
     }
     return FDecoded;
+}
+
+AnsiString TVNPictureView::DecodeProblem() {
+    Decoded();
+    return FDecodeProblem;
 }
 
 TRect TVNPictureView::PictureTarget(int pw, int ph) const {

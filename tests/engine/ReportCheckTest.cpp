@@ -3,6 +3,9 @@
 #include "EngineFixture.h"
 
 #include "report/VNReportCheck.h"
+#include "report/VNStandardViews.h"
+
+#include "platform/Picture.h"
 
 #include <gtest/gtest.h>
 
@@ -42,4 +45,24 @@ TEST(ReportCheck, ListsEachProblemWithItsPlace) {
     row->HighlightCondition = "[qty] > 1";
     for (const TVNCheckProblem& p : CheckReport(f.Report))
         ADD_FAILURE() << ProblemText(p);
+}
+
+TEST(ReportCheck, NamesAPictureThatCannotBeShown) {
+    // A damaged compressed bitmap declaring 60,000 x 60,000 pixels draws as an empty frame; the
+    // check says why, in Chinese.
+    TEngineFixture f;
+    auto* picture = reportmakers::AddNamed(*f.Page, new TVNPictureView, "Logo");
+    std::string bmp = EncodeBmp(TRasterImage(1, 1), 8);
+    bmp[30] = 1; // RLE8
+    for (int at : {18, 22})
+        for (int i = 0; i < 4; ++i)
+            bmp[std::size_t(at + i)] = char((60000 >> (8 * i)) & 0xFF);
+    picture->Picture.Kind = pkBitmap;
+    picture->Picture.Data = bmp;
+    const std::vector<TVNCheckProblem> problems = CheckReport(f.Report);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(ProblemText(problems[0]), CP936("Logo.Picture: 图片无法显示：压缩位图的尺寸 60000 × 60000 超过 2000 万像素的上限"));
+
+    picture->Picture.Data = EncodeBmp(TRasterImage(1, 1), 8);
+    EXPECT_TRUE(CheckReport(f.Report).empty());
 }

@@ -220,6 +220,25 @@ TEST(Bmp, BadInputRaisesPictureError) {
     EXPECT_THROW(EncodeBmp(TRasterImage()), EPictureError);
 }
 
+TEST(Bmp, CompressedBitmapsAreBoundedByTheirDeclaredSize) {
+    // A run-length bitmap may end at once and leave every pixel to palette entry 0, so a valid
+    // one can be a few bytes for any size: the bound is the declared pixel count, and the
+    // refusal says the size and the limit in words a user reads.
+    const std::uint32_t red = 0x00FF0000; // B, G, R, 0 in the file
+    auto rle8 = [&](int w, int h) { return HandBmp(w, h, 8, 1, {red}, std::string("\x00\x01", 2)); };
+    const TRasterImage blank = DecodeBmp(rle8(2000, 2000));
+    ASSERT_EQ(blank.Pixels.size(), 4000000u);
+    EXPECT_EQ(blank.Pixels.front(), 0xFFFF0000u);
+    EXPECT_EQ(blank.Pixels.back(), 0xFFFF0000u);
+    EXPECT_EQ(DecodeBmp(rle8(5000, 4000)).Width, 5000); // exactly the limit
+    try {
+        DecodeBmp(rle8(5001, 4000));
+        ADD_FAILURE() << "a compressed bitmap above the limit was decoded";
+    } catch (const EPictureError& e) {
+        EXPECT_EQ(std::string(e.what()), "压缩位图的尺寸 5001 × 4000 超过 2000 万像素的上限");
+    }
+}
+
 TEST(Jpeg, RoundTripKeepsSizeAndApproximateColours) {
     TRasterImage img = Gradient(64, 48);
     std::string bytes = EncodeJpeg(img, TJpegOptions{95, false, false});
