@@ -65,17 +65,17 @@ bool WriteAll(int fd, std::string_view content) {
     return true;
 }
 
-// Temporary files of earlier writes of this file whose process is gone (killed mid-write): they
-// would otherwise stay beside the file for ever, each as large as the file.
-void RemoveStaleTemporaries(const std::string& target) {
-    const std::filesystem::path t(target);
-    const std::string prefix = t.filename().string() + ".tmp-";
+// Removes the temporaries "NAME.tmp-PID-N" in the folder whose process is gone; with a target,
+// only those of that file.
+void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::string& targetName) {
     std::error_code error;
-    std::filesystem::directory_iterator it(t.parent_path().empty() ? "." : t.parent_path(), error), end;
+    std::filesystem::directory_iterator it(folder.empty() ? "." : folder, error), end;
     for (; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();
-        if (name.compare(0, prefix.size(), prefix) != 0) continue;
-        const std::string rest = name.substr(prefix.size()); // PID-N
+        const std::size_t tmp = name.rfind(".tmp-");
+        if (tmp == std::string::npos || tmp == 0) continue;
+        if (!targetName.empty() && name.compare(0, tmp, targetName) != 0) continue;
+        const std::string rest = name.substr(tmp + 5); // PID-N
         const std::size_t dash = rest.find('-');
         if (dash == 0 || dash == std::string::npos ||
             rest.find_first_not_of("0123456789-") != std::string::npos)
@@ -116,8 +116,12 @@ bool ReadWholeFile(const std::string& path, std::string& content) {
     return ok;
 }
 
-void AtomicWriteFile(const std::string& path, std::string_view content) {
-    TAtomicFileWriter file(path);
+void RemoveStaleTemporariesIn(const std::string& folder) {
+    RemoveStaleTemporaries(folder, std::string());
+}
+
+void AtomicWriteFile(const std::string& path, std::string_view content, TStaleTemporaries stale) {
+    TAtomicFileWriter file(path, stale);
     file.Write(content);
     file.Commit();
 }
@@ -125,10 +129,13 @@ void AtomicWriteFile(const std::string& path, std::string_view content) {
 // Pieces smaller than this are gathered before they go to the file; larger ones go straight.
 constexpr std::size_t WriteBufferSize = std::size_t(1) << 20;
 
-TAtomicFileWriter::TAtomicFileWriter(const std::string& path) : FTarget(WriteTarget(path)) {
+TAtomicFileWriter::TAtomicFileWriter(const std::string& path, TStaleTemporaries stale) : FTarget(WriteTarget(path)) {
     std::error_code dirError;
     std::filesystem::create_directories(FolderOf(FTarget), dirError);
-    RemoveStaleTemporaries(FTarget);
+    if (stale == TStaleTemporaries::RemoveOwn) {
+        const std::filesystem::path target(FTarget);
+        RemoveStaleTemporaries(target.parent_path(), target.filename().string());
+    }
 
     // Keep the permissions of the file being replaced; a new file gets the usual 0666 less umask.
     mode_t mode = 0666;

@@ -23,8 +23,17 @@ public:
 // Reads the whole file into content. False (content emptied) when it is missing or unreadable.
 bool ReadWholeFile(const std::string& path, std::string& content);
 
+// Temporary files of earlier writes whose process is gone (killed mid-write) would stay beside
+// their file for ever, each as large as the file. A write removes those of its own file before it
+// starts (a scan of the folder). A caller that writes a series of files into one folder (one
+// per page) clears the whole folder once instead, and has each write skip its own scan: a scan per
+// page would make the series quadratic in the number of files in the folder.
+enum class TStaleTemporaries { RemoveOwn, LeaveToCaller };
+void RemoveStaleTemporariesIn(const std::string& folder);
+
 // Replaces the file's content atomically; creates missing parent folders. Throws EFileWriteError.
-void AtomicWriteFile(const std::string& path, std::string_view content);
+void AtomicWriteFile(const std::string& path, std::string_view content,
+                     TStaleTemporaries stale = TStaleTemporaries::RemoveOwn);
 
 // The same replacement for content that arrives in pieces: the pieces go to the temporary file as
 // they come (through a small buffer), so a file of any size needs no copy of itself in memory.
@@ -33,7 +42,7 @@ void AtomicWriteFile(const std::string& path, std::string_view content);
 class TAtomicFileWriter {
 public:
     // Creates the temporary file (and missing parent folders). Throws EFileWriteError.
-    explicit TAtomicFileWriter(const std::string& path);
+    explicit TAtomicFileWriter(const std::string& path, TStaleTemporaries stale = TStaleTemporaries::RemoveOwn);
     ~TAtomicFileWriter();
     TAtomicFileWriter(const TAtomicFileWriter&) = delete;
     TAtomicFileWriter& operator=(const TAtomicFileWriter&) = delete;

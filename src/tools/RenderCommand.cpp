@@ -99,6 +99,8 @@ int RunRender(int argc, char** argv) {
     std::printf("pages: %d\nbuild time: %.1f ms\n", pages.Count(), ms);
 
     QDir().mkpath(QString::fromStdString(outDir));
+    // Leftovers of a killed earlier render go once for the folder, not with every page.
+    RemoveStaleTemporariesIn(outDir);
     for (int i = 0; i < pages.Count(); ++i) {
         TVNPreparedPage& page = pages.Page(i);
         const int w = page.Metrics.PaperWidthPx > 0 ? page.Metrics.PaperWidthPx : 794;
@@ -126,7 +128,8 @@ int RunRender(int argc, char** argv) {
         buffer.open(QIODevice::WriteOnly);
         try {
             if (!image.save(&buffer, "PNG")) throw std::runtime_error("cannot encode the page");
-            AtomicWriteFile(path.toStdString(), std::string_view(png.constData(), std::size_t(png.size())));
+            AtomicWriteFile(path.toStdString(), std::string_view(png.constData(), std::size_t(png.size())),
+                            TStaleTemporaries::LeaveToCaller);
         } catch (const std::exception& e) {
             std::fprintf(stderr, "vnreport: cannot write %s: %s\n", path.toLocal8Bit().constData(), e.what());
             return 1;

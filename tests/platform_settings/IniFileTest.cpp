@@ -322,6 +322,26 @@ TEST(AtomicFile, TemporariesOfAKilledWriteAreRemovedByTheNextWrite) {
     EXPECT_TRUE(std::filesystem::exists(other));
 }
 
+// A series of pages clears the folder once: every dead write's leftover goes, whatever its file,
+// and a write that leaves the clearing to its caller does not scan.
+TEST(AtomicFile, AFolderIsClearedOfDeadWritesOnce) {
+    TScratchFolder folder;
+    const std::string dead1 = folder / "page-001.png.tmp-999999999-0";
+    const std::string dead2 = folder / "page-002.png.tmp-999999998-4";
+    const std::string live = folder / ("page-003.png.tmp-" + std::to_string(::getppid()) + "-1");
+    const std::string plain = folder / "notes.tmp-backup";
+    for (const std::string& p : {dead1, dead2, live, plain})
+        AtomicWriteFile(p, "partial");
+    AtomicWriteFile(folder / "page-001.png", "page", TStaleTemporaries::LeaveToCaller);
+    EXPECT_TRUE(std::filesystem::exists(dead1));
+    RemoveStaleTemporariesIn(folder.Path());
+    EXPECT_FALSE(std::filesystem::exists(dead1));
+    EXPECT_FALSE(std::filesystem::exists(dead2));
+    EXPECT_TRUE(std::filesystem::exists(live));
+    EXPECT_TRUE(std::filesystem::exists(plain));
+    EXPECT_EQ(FileText(folder / "page-001.png"), "page");
+}
+
 TEST(ConfigPaths, FollowTheXdgVariables) {
     TEnvOverride home("HOME", "/home/clerk");
     const struct {

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 namespace {
 
@@ -92,6 +93,8 @@ void TVNGraphicExport::OnBeginPage() {
     if (PageCounter > 0) {
         FPageFile = PageFileName(FileName, PageCounter, FExtension);
         FileNames.push_back(FPageFile);
+        // Leftovers of a killed earlier export go once for the folder, not with every page.
+        if (PageCounter == 1) RemoveStaleTemporariesIn(std::filesystem::path(FPageFile).parent_path().string());
     }
     TVNPreparedPage& page = Report->EMFPages->Page(ExportPageIndex);
     FSavedVisible = page.Visible;
@@ -118,7 +121,7 @@ void TVNGraphicExport::OnEndPage() {
     if (FPageFile.empty())
         Stream->Write(bytes);
     else
-        AtomicWriteFile(FPageFile, bytes); // complete or absent; earlier pages remain
+        AtomicWriteFile(FPageFile, bytes, TStaleTemporaries::LeaveToCaller); // complete or absent; earlier pages remain
     ++PageCounter;
 }
 
